@@ -1,0 +1,46 @@
+// The folder cleanup: choosing the music folder, the results view, the scan and the junk removal.
+// Each public procedure is the handler of one user action.
+#pragma once
+
+#include "ui/ui.h"
+
+#include <string>
+
+namespace cleanup {
+
+// What the program knows about the music folder, for the whole run: the folder chosen last (with
+// its trailing backslash; empty after a cancelled choice) and what the last walk of it found.
+// Global because every handler of the one results view reads or writes it.
+struct State {
+    std::wstring music_folder;
+    ui::Id junk_count = 0;
+    ui::Id mp3_count = 0;
+    ui::Id other_count = 0;
+};
+extern State state;
+
+// The values the program starts with: folder "c:\", all counts 0.
+void reset_state();
+
+// Start button: asks for the music folder, shows the results view and scans the folder.
+void choose_folder_and_show_results();
+// Walks the chosen folder into the new, empty lists of the results view.
+void first_scan();
+// "Neu einlesen": lists the chosen folder again into the existing view.
+void rescan();
+// "Müll löschen": after a Yes, deletes the files the junk list names, in list order.
+void remove_junk();
+
+// File classes by name: exact, case-sensitive suffixes, junk before MP3.
+enum class FileClass { junk, mp3, other };
+FileClass classify(const std::wstring &name);
+
+// The folder part of a path: up to and including its last backslash or slash (a leading double
+// quote is skipped, and the search stops at the first "|").
+std::wstring folder_part(const std::wstring &path);
+
+// Deletes one file permanently; a path too long for the plain call is passed in its \\?\ form.
+// Returns the result of DeleteFileW (last error set); 0 for a null path, without any call.
+int delete_file(const wchar_t *path);
+
+} // namespace cleanup

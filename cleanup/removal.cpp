@@ -1,0 +1,83 @@
+// Deleting the junk files the junk list names, after one confirmation.
+#include "app/identifiers.h"
+#include "cleanup/cleanup.h"
+#include "cleanup/view.h"
+
+namespace cleanup {
+
+namespace {
+
+const wchar_t *const REMOVE_TITLE = L"Mülldateien löschen";
+const wchar_t *const REMOVE_QUESTION = L"Möchten Sie jetzt die Mülldateien entfernen?";
+
+const wchar_t *const EXTENDED_PREFIX = L"\\\\?\\";
+const wchar_t *const EXTENDED_UNC_PREFIX = L"\\\\?\\UNC\\";
+const wchar_t *const UNC_PREFIX = L"\\\\";
+
+// The same file under the \\?\ form, which has no MAX_PATH limit but takes the path literally,
+// so it is made absolute and normalised first.
+std::wstring extended_length_form(const std::wstring &path) {
+    if (path.compare(0, wcslen(EXTENDED_PREFIX), EXTENDED_PREFIX) == 0)
+        return path;
+    DWORD needed = GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
+    if (needed == 0)
+        return path;
+    std::wstring full(needed, L'\0');
+    DWORD written = GetFullPathNameW(path.c_str(), needed, &full[0], nullptr);
+    if (written == 0 || written >= needed)
+        return path;
+    full.resize(written);
+    if (full.compare(0, wcslen(UNC_PREFIX), UNC_PREFIX) == 0)
+        return EXTENDED_UNC_PREFIX + full.substr(wcslen(UNC_PREFIX));
+    return EXTENDED_PREFIX + full;
+}
+
+// A file that is gone already needs no deletion; anything else that failed is still on disk.
+bool deleted_or_gone(const std::wstring &path) {
+    return delete_file(path.c_str()) || GetLastError() == ERROR_FILE_NOT_FOUND;
+}
+
+void show_junk_left(ui::Id left) {
+    ui::set_status_text(ids::STATUS_BAR, ids::FIELD_JUNK_COUNT, status_text(JUNK_STATUS_PREFIX, left).c_str());
+}
+
+} // namespace
+
+int delete_file(const wchar_t *path) {
+    if (!path)
+        return 0;
+    std::wstring target(path);
+    if (target.size() >= MAX_PATH)
+        target = extended_length_form(target);
+    return DeleteFileW(target.c_str());
+}
+
+void remove_junk() {
+    if (ui::message_box(REMOVE_TITLE, REMOVE_QUESTION, ui::BOX_YES_NO) != ui::ANSWER_YES)
+        return;
+    ui::Id left = ui::count_items(ids::LIST_JUNK);
+    if (left == 0)
+        return;
+
+    hold_view();
+    RepaintClock clock = start_clock();
+    // Items whose file could not be deleted stay in place, so the list keeps naming what is left.
+    for (ui::Id index = 0; index < left;) {
+        if (deleted_or_gone(ui::item_text(ids::LIST_JUNK, index))) {
+            ui::remove_item(ids::LIST_JUNK, index);
+            --left;
+        } else {
+            ++index;
+        }
+        if (repaint_due(clock)) {
+            show_junk_left(left);
+            repaint_view();
+        }
+    }
+    show_junk_left(left);
+    if (left == 0)
+        ui::disable_gadget(ids::BUTTON_DELETE_JUNK, 1);
+    release_view();
+}
+
+} // namespace cleanup

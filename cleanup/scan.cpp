@@ -1,0 +1,147 @@
+// The walk over the music folder that sorts its files into junk, MP3 and other.
+#include "app/identifiers.h"
+#include "cleanup/cleanup.h"
+#include "cleanup/listing.h"
+#include "cleanup/view.h"
+
+namespace cleanup {
+
+State state;
+
+namespace {
+
+constexpr ui::Id MUSIC_LISTING = 15;
+const wchar_t *const ALL_FILES = L"*.*";
+const wchar_t *const INITIAL_MUSIC_FOLDER = L"c:\\";
+const wchar_t *const JUNK_SUFFIX = L".mp3_work.mp3";
+const wchar_t *const MP3_SUFFIX = L".mp3";
+const wchar_t *const MP3_STATUS_PREFIX = L"Anzahl MP3-Files: ";
+const wchar_t *const OTHER_STATUS_PREFIX = L"Andere Filetypen: ";
+
+// Lists are told ahead how far they will grow, in doubling steps: the walk cannot know the total.
+constexpr ui::Id FIRST_RESERVATION = 1024;
+
+bool ends_with(const std::wstring &name, const wchar_t *suffix) {
+    size_t length = wcslen(suffix);
+    return name.size() >= length && name.compare(name.size() - length, length, suffix) == 0;
+}
+
+// One class's list, status field and running count during a walk.
+struct Tally {
+    ui::Id list;
+    int field;
+    const wchar_t *prefix;
+    ui::Id *count;
+    ui::Id reserved;
+};
+
+void show_counts(const Tally *tallies, size_t count) {
+    for (size_t i = 0; i < count; ++i)
+        if (*tallies[i].count > 0) // a class without files keeps its earlier text
+            ui::set_status_text(ids::STATUS_BAR, tallies[i].field,
+                                status_text(tallies[i].prefix, *tallies[i].count).c_str());
+}
+
+// Appends every file of the open listing to its class's list; the view is held by the caller.
+void walk(bool enable_delete_at_junk) {
+    Tally tallies[] = {{ids::LIST_JUNK, ids::FIELD_JUNK_COUNT, JUNK_STATUS_PREFIX, &state.junk_count, 0},
+                       {ids::LIST_MP3, ids::FIELD_MP3_COUNT, MP3_STATUS_PREFIX, &state.mp3_count, 0},
+                       {ids::LIST_OTHER, ids::FIELD_OTHER_COUNT, OTHER_STATUS_PREFIX, &state.other_count, 0}};
+    const size_t classes = sizeof tallies / sizeof tallies[0];
+    const std::wstring junk_folder = folder_part(state.music_folder);
+    bool delete_enabled = false;
+    RepaintClock clock = start_clock();
+
+    while (listing::next(MUSIC_LISTING)) {
+        if (listing::entry_type(MUSIC_LISTING) != listing::ENTRY_FILE)
+            continue;
+        std::wstring name = listing::entry_name(MUSIC_LISTING);
+        FileClass file_class = classify(name);
+        Tally &tally = tallies[static_cast<int>(file_class)];
+        if (*tally.count == tally.reserved) {
+            ui::Id step = tally.reserved > 0 ? tally.reserved : FIRST_RESERVATION;
+            ui::reserve_items(tally.list, step);
+            tally.reserved += step;
+        }
+        ++*tally.count;
+        if (file_class == FileClass::junk) {
+            ui::add_item(tally.list, -1, (junk_folder + name).c_str());
+            if (enable_delete_at_junk && !delete_enabled) {
+                ui::disable_gadget(ids::BUTTON_DELETE_JUNK, 0);
+                delete_enabled = true;
+            }
+        } else {
+            ui::add_item(tally.list, -1, name.c_str());
+        }
+        if (repaint_due(clock)) {
+            show_counts(tallies, classes);
+            repaint_view();
+        }
+    }
+    show_counts(tallies, classes);
+}
+
+void reset_counts() {
+    state.junk_count = 0;
+    state.mp3_count = 0;
+    state.other_count = 0;
+}
+
+} // namespace
+
+void reset_state() {
+    state.music_folder = INITIAL_MUSIC_FOLDER;
+    reset_counts();
+}
+
+FileClass classify(const std::wstring &name) {
+    if (ends_with(name, JUNK_SUFFIX))
+        return FileClass::junk;
+    if (ends_with(name, MP3_SUFFIX))
+        return FileClass::mp3;
+    return FileClass::other;
+}
+
+std::wstring folder_part(const std::wstring &path) {
+    size_t start = !path.empty() && path[0] == L'"' ? 1 : 0;
+    size_t end = path.find(L'|', start);
+    if (end == std::wstring::npos)
+        end = path.size();
+    size_t separator = path.find_last_of(L"\\/", end == 0 ? 0 : end - 1);
+    if (separator == std::wstring::npos || separator < start)
+        return std::wstring();
+    return path.substr(start, separator + 1 - start);
+}
+
+void first_scan() {
+    if (listing::open(MUSIC_LISTING, state.music_folder.c_str(), ALL_FILES)) {
+        reset_counts();
+        hold_view();
+        walk(true);
+        release_view();
+    }
+    if (state.junk_count == 0)
+        ui::disable_gadget(ids::BUTTON_DELETE_JUNK, 1);
+}
+
+void rescan() {
+    // After a cancelled choice there is no folder: never fall back to the current directory.
+    if (state.music_folder.empty())
+        return;
+    if (!listing::open(MUSIC_LISTING, state.music_folder.c_str(), ALL_FILES))
+        return;
+    reset_counts();
+    hold_view();
+    ui::clear_items(ids::LIST_JUNK);
+    ui::clear_items(ids::LIST_MP3);
+    ui::clear_items(ids::LIST_OTHER);
+    ui::set_status_text(ids::STATUS_BAR, ids::FIELD_JUNK_COUNT, L"");
+    ui::set_status_text(ids::STATUS_BAR, ids::FIELD_MP3_COUNT, L"");
+    ui::set_status_text(ids::STATUS_BAR, ids::FIELD_OTHER_COUNT, L"");
+    walk(false);
+    release_view();
+    if (state.junk_count > 0)
+        ui::disable_gadget(ids::BUTTON_DELETE_JUNK, 0);
+}
+
+} // namespace cleanup

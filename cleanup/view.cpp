@@ -1,0 +1,107 @@
+// The results view: the folder choice that builds it, and its painting during long changes.
+#include "cleanup/view.h"
+
+#include "app/identifiers.h"
+#include "cleanup/cleanup.h"
+
+namespace cleanup {
+
+const wchar_t *const JUNK_STATUS_PREFIX = L"Anzahl Müll-Dateien: ";
+
+namespace {
+
+constexpr int RESULTS_WIDTH = 1230;
+constexpr int RESULTS_HEIGHT = 380;
+constexpr unsigned long REPAINT_INTERVAL_MS = 250;
+
+const wchar_t *const CHOOSER_PROMPT =
+    L"Bitte wählen Sie das Verzeichnis, in welchem Sie Ihre Musikdateien speichern...";
+const wchar_t *const CHOOSER_INITIAL_FOLDER = L"C:\\";
+
+struct Label {
+    ui::Id id;
+    int x;
+    const wchar_t *text;
+};
+constexpr int LABEL_Y = 10, LABEL_WIDTH = 150, LABEL_HEIGHT = 15;
+const Label LABELS[] = {{ids::LABEL_JUNK, 200, L"Anzeige Müll-Dateien"},
+                        {ids::LABEL_MP3, 710, L"Anzeige MP3s"},
+                        {ids::LABEL_OTHER, 970, L"Anzeige andere Dateitypen"}};
+
+struct List {
+    ui::Id id;
+    int x;
+    int width;
+};
+constexpr int LIST_Y = 30, LIST_HEIGHT = 250;
+const List LISTS[] = {{ids::LIST_JUNK, 200, 500}, {ids::LIST_MP3, 710, 250}, {ids::LIST_OTHER, 970, 250}};
+
+struct Button {
+    ui::Id id;
+    int x;
+    const wchar_t *text;
+};
+constexpr int BUTTON_Y = 290, BUTTON_WIDTH = 180, BUTTON_HEIGHT = 40;
+const Button BUTTONS[] = {{ids::BUTTON_DELETE_JUNK, 200, L"Müll löschen"}, {ids::BUTTON_RESCAN, 390, L"Neu einlesen"}};
+
+void keep_start_buttons_width() {
+    ui::resize_gadget(ids::BUTTON_CHOOSE_FOLDER, ui::KEEP, ui::KEEP, ids::START_BUTTON_WIDTH, ui::KEEP);
+    ui::resize_gadget(ids::BUTTON_QUIT, ui::KEEP, ui::KEEP, ids::START_BUTTON_WIDTH, ui::KEEP);
+}
+
+// Re-creating the gadgets under their identifiers replaces those of an earlier view: the lists
+// come back empty and the delete button enabled.
+void create_results_gadgets() {
+    for (const Label &label : LABELS)
+        ui::create_text(label.id, label.x, LABEL_Y, LABEL_WIDTH, LABEL_HEIGHT, label.text);
+    for (const List &list : LISTS)
+        ui::create_list(list.id, list.x, LIST_Y, list.width, LIST_HEIGHT);
+    for (const Button &button : BUTTONS)
+        ui::create_button(button.id, button.x, BUTTON_Y, BUTTON_WIDTH, BUTTON_HEIGHT, button.text);
+}
+
+void set_view_painting(bool on) {
+    for (const List &list : LISTS)
+        on ? ui::resume_gadget_painting(list.id) : ui::hold_gadget_painting(list.id);
+    on ? ui::resume_status_painting(ids::STATUS_BAR) : ui::hold_status_painting(ids::STATUS_BAR);
+}
+
+} // namespace
+
+void choose_folder_and_show_results() {
+    ui::resize_window(ids::MAIN_WINDOW, ui::KEEP, ui::KEEP, ids::START_WIDTH, ids::START_HEIGHT);
+    keep_start_buttons_width();
+    state.music_folder = ui::choose_folder(CHOOSER_PROMPT, CHOOSER_INITIAL_FOLDER);
+    if (state.music_folder.empty())
+        return;
+    ui::resize_window(ids::MAIN_WINDOW, ui::KEEP, ui::KEEP, RESULTS_WIDTH, RESULTS_HEIGHT);
+    keep_start_buttons_width();
+    create_results_gadgets();
+    first_scan();
+}
+
+std::wstring status_text(const wchar_t *prefix, ui::Id count) { return prefix + std::to_wstring(count); }
+
+void hold_view() { set_view_painting(false); }
+
+void release_view() {
+    set_view_painting(true);
+    ui::repaint_now(ids::MAIN_WINDOW);
+}
+
+RepaintClock start_clock() { return {GetTickCount()}; }
+
+bool repaint_due(RepaintClock &clock) {
+    unsigned long now = GetTickCount();
+    if (now - clock.last < REPAINT_INTERVAL_MS)
+        return false;
+    clock.last = now;
+    return true;
+}
+
+void repaint_view() {
+    release_view();
+    hold_view();
+}
+
+} // namespace cleanup

@@ -1,0 +1,145 @@
+#include "tests/support/gui.h"
+
+#include <shlobj.h>
+
+namespace testing_support {
+
+namespace {
+
+constexpr UINT_PTR ANSWER_TIMER = 0x4B46;
+constexpr UINT POLL_MS = 30;
+
+struct Answering {
+    std::vector<Answer> answers;
+    size_t next = 0;
+    DWORD deadline = 0;
+    DWORD give_up_ms = 0;
+    UINT_PTR timer = 0;
+    std::vector<SeenDialog> seen;
+};
+Answering answering;
+
+bool is_dialog(HWND window) {
+    wchar_t name[16] = L"";
+    GetClassNameW(window, name, 16);
+    return wcscmp(name, L"#32770") == 0 && IsWindowVisible(window);
+}
+
+BOOL CALLBACK find_dialog(HWND window, LPARAM found) {
+    if (is_dialog(window)) {
+        *reinterpret_cast<HWND *>(found) = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+BOOL CALLBACK collect_disabled(HWND window, LPARAM list) {
+    if (!is_dialog(window) && IsWindowVisible(window) && !IsWindowEnabled(window))
+        reinterpret_cast<std::vector<HWND> *>(list)->push_back(window);
+    return TRUE;
+}
+
+BOOL CALLBACK collect_labels(HWND child, LPARAM text) {
+    wchar_t name[16] = L"";
+    GetClassNameW(child, name, 16);
+    if (_wcsicmp(name, L"Static") == 0) {
+        std::wstring label = window_text(child);
+        if (!label.empty()) {
+            auto &all = *reinterpret_cast<std::wstring *>(text);
+            all += (all.empty() ? L"" : L"\n") + label;
+        }
+    }
+    return TRUE;
+}
+
+bool is_folder_chooser(HWND dialog) {
+    // The chooser holds a tree of folders; a message box does not.
+    return FindWindowExW(dialog, nullptr, L"SysTreeView32", nullptr) != nullptr;
+}
+
+void answer(HWND dialog) {
+    SeenDialog seen;
+    seen.title = window_text(dialog);
+    seen.had_owner = GetWindow(dialog, GW_OWNER) != nullptr;
+    EnumThreadWindows(GetCurrentThreadId(), collect_disabled, reinterpret_cast<LPARAM>(&seen.disabled_windows));
+    const Answer &wanted = answering.answers[answering.next++];
+    if (is_folder_chooser(dialog)) {
+        EnumChildWindows(dialog, collect_labels, reinterpret_cast<LPARAM>(&seen.text));
+        if (wanted.button == IDOK && !wanted.folder.empty())
+            SendMessageW(dialog, BFFM_SETSELECTIONW, TRUE, reinterpret_cast<LPARAM>(wanted.folder.c_str()));
+    } else {
+        seen.text = window_text(GetDlgItem(dialog, 0xFFFF));
+    }
+    answering.seen.push_back(seen);
+    PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(wanted.button, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(GetDlgItem(dialog, wanted.button)));
+    answering.deadline = GetTickCount() + answering.give_up_ms;
+}
+
+void CALLBACK poll(HWND, UINT, UINT_PTR, DWORD) {
+    HWND dialog = nullptr;
+    EnumThreadWindows(GetCurrentThreadId(), find_dialog, reinterpret_cast<LPARAM>(&dialog));
+    bool overdue = static_cast<LONG>(GetTickCount() - answering.deadline) > 0;
+    if (dialog && answering.next < answering.answers.size()) {
+        // A dialog we answered may still be closing; only a different one is new.
+        static HWND last_answered;
+        if (dialog != last_answered || !IsWindow(last_answered)) {
+            last_answered = dialog;
+            answer(dialog);
+            return;
+        }
+    }
+    if (overdue) {
+        if (dialog)
+            PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0); // never leave a test hanging
+        else if (answering.next >= answering.answers.size() && answering.timer) {
+            KillTimer(nullptr, answering.timer);
+            answering.timer = 0;
+        }
+    }
+}
+
+} // namespace
+
+void pump_messages(DWORD ms) {
+    DWORD start = GetTickCount();
+    MSG message;
+    do {
+        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&message);
+            DispatchMessageW(&message);
+        }
+        if (GetTickCount() - start >= ms)
+            break;
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+    } while (GetTickCount() - start < ms);
+}
+
+void answer_dialogs(const std::vector<Answer> &answers, DWORD give_up_ms) {
+    answered();
+    answering = Answering();
+    answering.answers = answers;
+    answering.give_up_ms = give_up_ms;
+    answering.deadline = GetTickCount() + give_up_ms;
+    answering.timer = SetTimer(nullptr, 0, POLL_MS, poll);
+}
+
+std::vector<SeenDialog> answered() {
+    if (answering.timer)
+        KillTimer(nullptr, answering.timer);
+    answering.timer = 0;
+    std::vector<SeenDialog> seen;
+    seen.swap(answering.seen);
+    return seen;
+}
+
+std::wstring window_text(HWND window) {
+    if (!window)
+        return std::wstring();
+    int length = GetWindowTextLengthW(window);
+    std::wstring text(static_cast<size_t>(length) + 1, L'\0');
+    text.resize(static_cast<size_t>(GetWindowTextW(window, &text[0], length + 1)));
+    return text;
+}
+
+} // namespace testing_support

@@ -1,0 +1,40 @@
+// Helpers for tests that drive real windows in this process: pumping messages and answering the
+// modal dialogs (message boxes, the folder chooser) that the code under test opens.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+namespace testing_support {
+
+// Handles the messages waiting in this thread's queue, for at most `ms` milliseconds.
+void pump_messages(DWORD ms = 50);
+
+// What a dialog answered by answer_dialogs() showed.
+struct SeenDialog {
+    std::wstring title;
+    std::wstring text; // a message box's text; for the folder chooser, the texts of its labels joined by '\n'
+    bool had_owner = false;
+    std::vector<HWND> disabled_windows; // this thread's top-level windows that were disabled meanwhile
+};
+
+// One answer: for a message box, the button to press (IDOK, IDYES, IDNO, ...); for the folder
+// chooser, IDOK after selecting `folder` (if not empty) or IDCANCEL.
+struct Answer {
+    int button;
+    std::wstring folder;
+};
+
+// Arms a thread timer that answers the next dialogs of this thread in turn while the code under
+// test runs its modal loop. A dialog still open after `give_up_ms` is cancelled, so a test never
+// hangs. Call answered() afterwards to see what was shown.
+void answer_dialogs(const std::vector<Answer> &answers, DWORD give_up_ms = 10000);
+// Stops answering and returns the dialogs seen since answer_dialogs().
+std::vector<SeenDialog> answered();
+
+// Window text of any window.
+std::wstring window_text(HWND window);
+
+} // namespace testing_support

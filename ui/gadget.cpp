@@ -1,0 +1,225 @@
+// Gadgets: push buttons, text labels and lists inside the gadget target, and the list items.
+#include "ui/layer.h"
+
+#include <commctrl.h>
+
+#include <climits>
+
+namespace ui {
+
+namespace {
+
+constexpr DWORD BUTTON_STYLE = WS_CHILD | WS_VISIBLE | WS_GROUP | WS_TABSTOP | BS_PUSHBUTTON;
+constexpr DWORD TEXT_STYLE = WS_CHILD | WS_VISIBLE | WS_GROUP | SS_LEFT;
+constexpr DWORD LIST_STYLE = WS_CHILD | WS_VISIBLE | WS_VSCROLL | WS_HSCROLL | WS_GROUP | WS_TABSTOP |
+                             LBS_NOINTEGRALHEIGHT | LBS_HASSTRINGS | LBS_NOTIFY;
+constexpr DWORD COMMON_CONTROL_CLASSES =
+    ICC_TAB_CLASSES | ICC_HOTKEY_CLASS | ICC_DATE_CLASSES | ICC_USEREX_CLASSES | ICC_INTERNET_CLASSES;
+
+HFONT gadget_font;
+
+// The press that may end in a click or start a drag; one mouse, so one per process.
+struct Press {
+    HWND list = nullptr;
+    POINT at = {};
+    bool dragged = false;
+};
+Press press;
+
+void notify_list_event(HWND list, int subtype) {
+    PostMessageW(GetParent(list), MESSAGE_LIST_NOTIFICATION, static_cast<WPARAM>(GetWindowLongPtrW(list, GWLP_ID)),
+                 static_cast<LPARAM>(subtype));
+}
+
+bool press_on_entry(HWND list, LPARAM position) {
+    LRESULT hit = SendMessageW(list, LB_ITEMFROMPOINT, 0, position);
+    return HIWORD(hit) == 0 && LOWORD(hit) < SendMessageW(list, LB_GETCOUNT, 0, 0);
+}
+
+// Watches the mouse on a list for the clicks and drags the list box itself does not report.
+LRESULT CALLBACK list_procedure(HWND list, UINT message, WPARAM wparam, LPARAM lparam) {
+    WNDPROC original = reinterpret_cast<WNDPROC>(GetWindowLongPtrW(list, GWLP_USERDATA));
+    switch (message) {
+    case WM_LBUTTONDOWN:
+        press = Press();
+        if (!(wparam & (MK_SHIFT | MK_CONTROL)) && press_on_entry(list, lparam)) {
+            press.list = list;
+            press.at = {static_cast<short>(LOWORD(lparam)), static_cast<short>(HIWORD(lparam))};
+        }
+        break;
+    case WM_MOUSEMOVE:
+        if (press.list == list && !press.dragged && (wparam & MK_LBUTTON)) {
+            int dx = static_cast<short>(LOWORD(lparam)) - press.at.x;
+            int dy = static_cast<short>(HIWORD(lparam)) - press.at.y;
+            if (abs(dx) > GetSystemMetrics(SM_CXDRAG) || abs(dy) > GetSystemMetrics(SM_CYDRAG)) {
+                press.dragged = true;
+                notify_list_event(list, SUBTYPE_DRAG);
+            }
+        }
+        break;
+    case WM_LBUTTONUP:
+        if (press.list == list)
+            notify_list_event(list, SUBTYPE_PRESSED);
+        press = Press();
+        break;
+    case WM_NCDESTROY:
+        if (press.list == list)
+            press = Press();
+        break;
+    }
+    return CallWindowProcW(original, list, message, wparam, lparam);
+}
+
+HWND create_gadget(Id id, GadgetKind kind, const wchar_t *window_class, DWORD style, DWORD extended_style, int x,
+                   int y, int width, int height, const wchar_t *text) {
+    HWND parent = gadget_target();
+    if (id < 0 || !parent)
+        return nullptr;
+    HWND handle = CreateWindowExW(extended_style, window_class, text ? text : L"", style, x, y, width, height, parent,
+                                  nullptr, GetModuleHandleW(nullptr), nullptr);
+    if (!handle)
+        return nullptr;
+    Gadget old;
+    if (gadgets.take(id, old))
+        DestroyWindow(old.handle);
+    SetWindowLongPtrW(handle, GWLP_ID, id);
+    SendMessageW(handle, WM_SETFONT, reinterpret_cast<WPARAM>(gadget_font), TRUE);
+    if (kind == GadgetKind::list) {
+        SetWindowLongPtrW(handle, GWLP_USERDATA, GetWindowLongPtrW(handle, GWLP_WNDPROC));
+        SetWindowLongPtrW(handle, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(list_procedure));
+    }
+    gadgets.put(id, {handle, parent, kind});
+    return handle;
+}
+
+HWND gadget_handle(Id id) {
+    Gadget gadget;
+    return gadgets.find(id, gadget) ? gadget.handle : nullptr;
+}
+
+HWND list_handle(Id id) {
+    Gadget gadget;
+    return gadgets.find(id, gadget) && gadget.kind == GadgetKind::list ? gadget.handle : nullptr;
+}
+
+// List boxes take an int index; a wider identifier must not wrap onto an existing item.
+bool valid_index(Id index) { return index >= 0 && index <= INT_MAX; }
+
+} // namespace
+
+void initialise_gadgets() {
+    gadget_font = static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
+    INITCOMMONCONTROLSEX classes = {sizeof classes, COMMON_CONTROL_CLASSES};
+    InitCommonControlsEx(&classes);
+}
+
+void handle_list_command(HWND list, WORD notification) {
+    if (notification == LBN_SELCHANGE)
+        notify_list_event(list, SUBTYPE_PRESSED);
+    else if (notification == LBN_DBLCLK)
+        notify_list_event(list, SUBTYPE_DOUBLE_CLICK);
+}
+
+HWND create_button(Id id, int x, int y, int width, int height, const wchar_t *text) {
+    return create_gadget(id, GadgetKind::button, L"Button", BUTTON_STYLE, 0, x, y, width, height, text);
+}
+
+HWND create_text(Id id, int x, int y, int width, int height, const wchar_t *text) {
+    return create_gadget(id, GadgetKind::text, L"Static", TEXT_STYLE, 0, x, y, width, height, text);
+}
+
+HWND create_list(Id id, int x, int y, int width, int height) {
+    return create_gadget(id, GadgetKind::list, L"ListBox", LIST_STYLE, WS_EX_CLIENTEDGE, x, y, width, height,
+                         nullptr);
+}
+
+void resize_gadget(Id id, int x, int y, int width, int height) {
+    Gadget gadget;
+    if (!gadgets.find(id, gadget))
+        return;
+    RECT frame;
+    GetWindowRect(gadget.handle, &frame);
+    MapWindowPoints(nullptr, gadget.parent, reinterpret_cast<POINT *>(&frame), 2);
+    if (x == KEEP)
+        x = frame.left;
+    if (y == KEEP)
+        y = frame.top;
+    if (width == KEEP)
+        width = frame.right - frame.left;
+    if (height == KEEP)
+        height = frame.bottom - frame.top;
+    MoveWindow(gadget.handle, x, y, width, height, TRUE);
+    if (gadget.kind == GadgetKind::button)
+        RedrawWindow(gadget.handle, nullptr, nullptr, RDW_INVALIDATE | RDW_INTERNALPAINT | RDW_ERASE);
+    else if (gadget.kind == GadgetKind::text)
+        InvalidateRect(gadget.handle, nullptr, FALSE);
+}
+
+void disable_gadget(Id id, int state) {
+    if (HWND handle = gadget_handle(id))
+        EnableWindow(handle, state == 0);
+}
+
+void add_item(Id list, Id position, const wchar_t *text) {
+    HWND handle = list_handle(list);
+    if (handle && (position == -1 || valid_index(position)))
+        SendMessageW(handle, LB_INSERTSTRING, static_cast<WPARAM>(position),
+                     reinterpret_cast<LPARAM>(text ? text : L""));
+}
+
+Id count_items(Id list) {
+    HWND handle = list_handle(list);
+    if (!handle)
+        return 0;
+    LRESULT count = SendMessageW(handle, LB_GETCOUNT, 0, 0);
+    return count == LB_ERR ? 0 : static_cast<Id>(count);
+}
+
+std::wstring item_text(Id list, Id index) {
+    HWND handle = list_handle(list);
+    if (!handle || !valid_index(index))
+        return std::wstring();
+    LRESULT length = SendMessageW(handle, LB_GETTEXTLEN, static_cast<WPARAM>(index), 0);
+    if (length == LB_ERR || length <= 0)
+        return std::wstring();
+    std::wstring text(static_cast<size_t>(length) + 1, L'\0'); // room for the terminator
+    LRESULT copied = SendMessageW(handle, LB_GETTEXT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&text[0]));
+    text.resize(copied == LB_ERR ? 0 : static_cast<size_t>(copied));
+    return text;
+}
+
+void remove_item(Id list, Id index) {
+    HWND handle = list_handle(list);
+    if (handle && valid_index(index))
+        SendMessageW(handle, LB_DELETESTRING, static_cast<WPARAM>(index), 0);
+}
+
+void clear_items(Id list) {
+    if (HWND handle = list_handle(list))
+        SendMessageW(handle, LB_RESETCONTENT, 0, 0);
+}
+
+void reserve_items(Id list, Id items) {
+    HWND handle = list_handle(list);
+    if (handle && items > 0 && items <= INT_MAX)
+        SendMessageW(handle, LB_INITSTORAGE, static_cast<WPARAM>(items), 0);
+}
+
+void hold_gadget_painting(Id id) {
+    if (HWND handle = gadget_handle(id))
+        SendMessageW(handle, WM_SETREDRAW, FALSE, 0);
+}
+
+void resume_gadget_painting(Id id) {
+    if (HWND handle = gadget_handle(id)) {
+        SendMessageW(handle, WM_SETREDRAW, TRUE, 0);
+        RedrawWindow(handle, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME);
+    }
+}
+
+void repaint_now(Id window) {
+    if (HWND handle = window_handle(window))
+        RedrawWindow(handle, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+}
+
+} // namespace ui
