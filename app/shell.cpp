@@ -35,7 +35,8 @@ const wchar_t *const CHOOSE_BUTTON_TEXT = L"Vumbrel Musikverzeichnis wählen";
 const wchar_t *const QUIT_BUTTON_TEXT = L"Programm beenden";
 
 const wchar_t *const OPEN_FAILED_TITLE = L"Fehler 001: Fenster kann nicht geöffnet werden!";
-const wchar_t *const OPEN_FAILED_TEXT = L"Ein öffnen des Programmfensters ist nicht möglich. Das Programm wird beendet!";
+const wchar_t *const OPEN_FAILED_TEXT =
+    L"Ein öffnen des Programmfensters ist nicht möglich. Das Programm wird beendet!";
 const wchar_t *const QUIT_TITLE = L"Frage 001: Beenden Dialog";
 const wchar_t *const QUIT_QUESTION = L"Möchten Sie wirklich beenden?";
 const wchar_t *const ABOUT_TITLE = L"Krumenfeger";
@@ -76,7 +77,8 @@ void run_event_loop() {
 } // namespace
 
 bool open_main_window() {
-    if (!ui::open_window(ids::MAIN_WINDOW, MAIN_X, MAIN_Y, ids::START_WIDTH, ids::START_HEIGHT, TITLE, MAIN_WINDOW_STYLE)) {
+    if (!ui::open_window(ids::MAIN_WINDOW, MAIN_X, MAIN_Y, ids::START_WIDTH, ids::START_HEIGHT, TITLE,
+                         MAIN_WINDOW_STYLE)) {
         ui::message_box(OPEN_FAILED_TITLE, OPEN_FAILED_TEXT, ui::BOX_OK);
         return false;
     }
@@ -84,8 +86,8 @@ bool open_main_window() {
     add_status_bar();
     ui::create_button(ids::BUTTON_CHOOSE_FOLDER, START_BUTTON_X, CHOOSE_BUTTON_Y, ids::START_BUTTON_WIDTH,
                       START_BUTTON_HEIGHT, CHOOSE_BUTTON_TEXT);
-    ui::create_button(ids::BUTTON_QUIT, START_BUTTON_X, QUIT_BUTTON_Y, ids::START_BUTTON_WIDTH, START_BUTTON_HEIGHT,
-                      QUIT_BUTTON_TEXT);
+    ui::create_button(ids::BUTTON_QUIT, START_BUTTON_X, QUIT_BUTTON_Y, ids::START_BUTTON_WIDTH,
+                      START_BUTTON_HEIGHT, QUIT_BUTTON_TEXT);
     return true;
 }
 
@@ -97,16 +99,28 @@ void dispatch(int event) {
         break;
     case ui::EVENT_MENU:
         switch (ui::event_menu_item()) {
-        case ids::MENU_QUIT: confirm_quit(); break;
-        case ids::MENU_ABOUT: show_about(); break;
+        case ids::MENU_QUIT:
+            confirm_quit();
+            break;
+        case ids::MENU_ABOUT:
+            show_about();
+            break;
         }
         break;
     case ui::EVENT_GADGET:
         switch (ui::event_gadget()) {
-        case ids::BUTTON_QUIT: confirm_quit(); break;
-        case ids::BUTTON_CHOOSE_FOLDER: cleanup::choose_folder_and_show_results(); break;
-        case ids::BUTTON_DELETE_JUNK: cleanup::remove_junk(); break;
-        case ids::BUTTON_RESCAN: cleanup::rescan(); break;
+        case ids::BUTTON_QUIT:
+            confirm_quit();
+            break;
+        case ids::BUTTON_CHOOSE_FOLDER:
+            cleanup::choose_folder_and_show_results();
+            break;
+        case ids::BUTTON_DELETE_JUNK:
+            cleanup::remove_junk();
+            break;
+        case ids::BUTTON_RESCAN:
+            cleanup::rescan();
+            break;
         }
         break;
     }

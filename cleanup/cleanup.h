@@ -24,12 +24,16 @@ void reset_state();
 
 // Start button: asks for the music folder, shows the results view and scans the folder.
 void choose_folder_and_show_results();
+// Widens the window to the results view and creates its gadgets afresh, with empty lists.
+void show_results_view();
 // Walks the chosen folder into the new, empty lists of the results view.
 void first_scan();
 // "Neu einlesen": lists the chosen folder again into the existing view.
 void rescan();
 // "Müll löschen": after a Yes, deletes the files the junk list names, in list order.
 void remove_junk();
+// The deletion itself: each listed file that is deleted (or already gone) leaves the list.
+void delete_listed_junk();
 
 // File classes by name: exact, case-sensitive suffixes, junk before MP3.
 enum class FileClass { junk, mp3, other };

@@ -38,7 +38,8 @@ bool deleted_or_gone(const std::wstring &path) {
 }
 
 void show_junk_left(ui::Id left) {
-    ui::set_status_text(ids::STATUS_BAR, ids::FIELD_JUNK_COUNT, status_text(JUNK_STATUS_PREFIX, left).c_str());
+    ui::set_status_text(ids::STATUS_BAR, ids::FIELD_JUNK_COUNT,
+                        status_text(JUNK_STATUS_PREFIX, left).c_str());
 }
 
 } // namespace
@@ -53,8 +54,11 @@ int delete_file(const wchar_t *path) {
 }
 
 void remove_junk() {
-    if (ui::message_box(REMOVE_TITLE, REMOVE_QUESTION, ui::BOX_YES_NO) != ui::ANSWER_YES)
-        return;
+    if (ui::message_box(REMOVE_TITLE, REMOVE_QUESTION, ui::BOX_YES_NO) == ui::ANSWER_YES)
+        delete_listed_junk();
+}
+
+void delete_listed_junk() {
     ui::Id left = ui::count_items(ids::LIST_JUNK);
     if (left == 0)
         return;

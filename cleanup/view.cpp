@@ -42,7 +42,8 @@ struct Button {
     const wchar_t *text;
 };
 constexpr int BUTTON_Y = 290, BUTTON_WIDTH = 180, BUTTON_HEIGHT = 40;
-const Button BUTTONS[] = {{ids::BUTTON_DELETE_JUNK, 200, L"Müll löschen"}, {ids::BUTTON_RESCAN, 390, L"Neu einlesen"}};
+const Button BUTTONS[] = {{ids::BUTTON_DELETE_JUNK, 200, L"Müll löschen"},
+                          {ids::BUTTON_RESCAN, 390, L"Neu einlesen"}};
 
 void keep_start_buttons_width() {
     ui::resize_gadget(ids::BUTTON_CHOOSE_FOLDER, ui::KEEP, ui::KEEP, ids::START_BUTTON_WIDTH, ui::KEEP);
@@ -74,10 +75,14 @@ void choose_folder_and_show_results() {
     state.music_folder = ui::choose_folder(CHOOSER_PROMPT, CHOOSER_INITIAL_FOLDER);
     if (state.music_folder.empty())
         return;
+    show_results_view();
+    first_scan();
+}
+
+void show_results_view() {
     ui::resize_window(ids::MAIN_WINDOW, ui::KEEP, ui::KEEP, RESULTS_WIDTH, RESULTS_HEIGHT);
     keep_start_buttons_width();
     create_results_gadgets();
-    first_scan();
 }
 
 std::wstring status_text(const wchar_t *prefix, ui::Id count) { return prefix + std::to_wstring(count); }

@@ -93,7 +93,8 @@ int message_box(const wchar_t *title, const wchar_t *text, unsigned flags) {
     std::vector<HWND> disabled = disable_other_windows();
     int answer = MessageBoxW(owner, text ? text : L"", title ? title : L"", flags);
     enable_windows(disabled);
-    return answer;
+    // A box that could not be created may come back as the dialog manager's -1; callers expect 0.
+    return answer > 0 ? answer : 0;
 }
 
 std::wstring choose_folder(const wchar_t *prompt, const wchar_t *initial_path) {

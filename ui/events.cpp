@@ -121,6 +121,13 @@ void handle_size(HWND window, WPARAM kind) {
     }
 }
 
+int take_queued_event() {
+    QueuedEvent event = state.queue.front();
+    state.queue.pop_front();
+    state.window = event.window;
+    return event.code;
+}
+
 } // namespace
 
 HACCEL create_tab_accelerators() {
@@ -167,12 +174,8 @@ LRESULT CALLBACK window_procedure(HWND window, UINT message, WPARAM wparam, LPAR
 
 int wait_for_event() {
     state.subtype = NO_SUBTYPE;
-    if (!state.queue.empty()) {
-        QueuedEvent event = state.queue.front();
-        state.queue.pop_front();
-        state.window = event.window;
-        return event.code;
-    }
+    if (!state.queue.empty())
+        return take_queued_event();
     MSG message;
     if (GetMessageW(&message, nullptr, 0, 0) == -1)
         return 0;
@@ -192,6 +195,12 @@ int wait_for_event() {
         state.produced = 0;
         return code;
     }
+    // Some messages share their number with the event they queue (a posted WM_CLOSE is 16): that is
+    // one event, not one reported by number and then again from the queue.
+    Id message_window = 0;
+    if (!state.queue.empty() && state.queue.front().code == static_cast<int>(message.message) &&
+        window_id_of(message.hwnd, message_window) && state.queue.front().window == message_window)
+        return take_queued_event();
     return static_cast<int>(message.message);
 }
 

@@ -27,8 +27,8 @@ struct Press {
 Press press;
 
 void notify_list_event(HWND list, int subtype) {
-    PostMessageW(GetParent(list), MESSAGE_LIST_NOTIFICATION, static_cast<WPARAM>(GetWindowLongPtrW(list, GWLP_ID)),
-                 static_cast<LPARAM>(subtype));
+    PostMessageW(GetParent(list), MESSAGE_LIST_NOTIFICATION,
+                 static_cast<WPARAM>(GetWindowLongPtrW(list, GWLP_ID)), static_cast<LPARAM>(subtype));
 }
 
 bool press_on_entry(HWND list, LPARAM position) {
@@ -70,13 +70,13 @@ LRESULT CALLBACK list_procedure(HWND list, UINT message, WPARAM wparam, LPARAM l
     return CallWindowProcW(original, list, message, wparam, lparam);
 }
 
-HWND create_gadget(Id id, GadgetKind kind, const wchar_t *window_class, DWORD style, DWORD extended_style, int x,
-                   int y, int width, int height, const wchar_t *text) {
+HWND create_gadget(Id id, GadgetKind kind, const wchar_t *window_class, DWORD style, DWORD extended_style,
+                   int x, int y, int width, int height, const wchar_t *text) {
     HWND parent = gadget_target();
     if (id < 0 || !parent)
         return nullptr;
-    HWND handle = CreateWindowExW(extended_style, window_class, text ? text : L"", style, x, y, width, height, parent,
-                                  nullptr, GetModuleHandleW(nullptr), nullptr);
+    HWND handle = CreateWindowExW(extended_style, window_class, text ? text : L"", style, x, y, width, height,
+                                  parent, nullptr, GetModuleHandleW(nullptr), nullptr);
     if (!handle)
         return nullptr;
     Gadget old;
@@ -183,7 +183,8 @@ std::wstring item_text(Id list, Id index) {
     if (length == LB_ERR || length <= 0)
         return std::wstring();
     std::wstring text(static_cast<size_t>(length) + 1, L'\0'); // room for the terminator
-    LRESULT copied = SendMessageW(handle, LB_GETTEXT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&text[0]));
+    LRESULT copied =
+        SendMessageW(handle, LB_GETTEXT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&text[0]));
     text.resize(copied == LB_ERR ? 0 : static_cast<size_t>(copied));
     return text;
 }

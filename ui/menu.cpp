@@ -40,7 +40,8 @@ void add_menu_title(const wchar_t *text) {
     HMENU drop_down = CreateMenu();
     if (!drop_down)
         return;
-    if (!AppendMenuW(building.bar, MF_POPUP | MF_STRING, reinterpret_cast<UINT_PTR>(drop_down), text ? text : L"")) {
+    if (!AppendMenuW(building.bar, MF_POPUP | MF_STRING, reinterpret_cast<UINT_PTR>(drop_down),
+                     text ? text : L"")) {
         DestroyMenu(drop_down);
         return;
     }

@@ -57,7 +57,8 @@ void status_bars_follow_parent(HWND parent) {
     GetClientRect(parent, &inner);
     for (auto &entry : status_bars.snapshot()) {
         StatusBar bar = entry.second;
-        if (bar.parent != parent || (bar.recorded_width == inner.right && bar.recorded_height == inner.bottom))
+        if (bar.parent != parent ||
+            (bar.recorded_width == inner.right && bar.recorded_height == inner.bottom))
             continue;
         SendMessageW(bar.handle, WM_SIZE, 0, 0);
         lay_out(bar);
@@ -101,7 +102,8 @@ void set_status_text(Id id, int field, const wchar_t *text) {
     StatusBar bar;
     // The high byte of the index would be read as drawing flags: only fields that exist are written.
     if (status_bars.find(id, bar) && field >= 0 && field < static_cast<int>(bar.widths.size()))
-        SendMessageW(bar.handle, SB_SETTEXTW, static_cast<WPARAM>(field), reinterpret_cast<LPARAM>(text ? text : L""));
+        SendMessageW(bar.handle, SB_SETTEXTW, static_cast<WPARAM>(field),
+                     reinterpret_cast<LPARAM>(text ? text : L""));
 }
 
 void hold_status_painting(Id id) {

@@ -17,7 +17,8 @@ constexpr int PROGRAM_ICON = 1;
 constexpr unsigned LAYER_FLAGS =
     FLAG_CENTRE_ON_SCREEN | FLAG_CENTRE_ON_PARENT | FLAG_TOOL_WINDOW | FLAG_NOT_GADGET_TARGET | FLAG_HIDDEN;
 // Flags that still leave a plain window, which gets a caption.
-constexpr unsigned PLAIN_FLAGS = FLAG_CENTRE_ON_SCREEN | FLAG_CENTRE_ON_PARENT | FLAG_NOT_GADGET_TARGET | FLAG_HIDDEN;
+constexpr unsigned PLAIN_FLAGS =
+    FLAG_CENTRE_ON_SCREEN | FLAG_CENTRE_ON_PARENT | FLAG_NOT_GADGET_TARGET | FLAG_HIDDEN;
 
 HICON program_icon;
 HCURSOR arrow_cursor;
@@ -40,7 +41,8 @@ void close_window(Id id) {
 }
 
 POINT centred(const RECT &area, int width, int height) {
-    return {area.left + (area.right - area.left - width) / 2, area.top + (area.bottom - area.top - height) / 2};
+    return {area.left + (area.right - area.left - width) / 2,
+            area.top + (area.bottom - area.top - height) / 2};
 }
 
 } // namespace
@@ -133,8 +135,8 @@ HWND open_window(Id id, int x, int y, int width, int height, const wchar_t *titl
         y = CW_USEDEFAULT;
     }
 
-    HWND handle = CreateWindowExW(extended_style, class_name.c_str(), title ? title : L"", style, x, y, outer_width,
-                                  outer_height, nullptr, nullptr, instance, nullptr);
+    HWND handle = CreateWindowExW(extended_style, class_name.c_str(), title ? title : L"", style, x, y,
+                                  outer_width, outer_height, nullptr, nullptr, instance, nullptr);
     if (!handle) {
         UnregisterClassW(class_name.c_str(), instance);
         return nullptr;

@@ -52,6 +52,25 @@ BOOL CALLBACK collect_labels(HWND child, LPARAM text) {
     return TRUE;
 }
 
+// The shell's item for a folder holds its last access time. Under Wine on Linux the first read of
+// a folder after a change moves that time, so the chooser's tree and the path it is asked to select
+// can disagree about a folder just made, and the selection then fails now and then. One read of the
+// folder and each folder above it settles the times.
+void read_folder_and_parents(std::wstring folder) {
+    if (!folder.empty() && folder.back() == L'\\')
+        folder.pop_back();
+    for (;;) {
+        WIN32_FIND_DATAW entry;
+        HANDLE search = FindFirstFileW((folder + L"\\*").c_str(), &entry);
+        if (search != INVALID_HANDLE_VALUE)
+            FindClose(search);
+        size_t separator = folder.find_last_of(L'\\');
+        if (separator == std::wstring::npos)
+            return;
+        folder.resize(separator);
+    }
+}
+
 bool is_folder_chooser(HWND dialog) {
     // The chooser holds a tree of folders; a message box does not.
     return FindWindowExW(dialog, nullptr, L"SysTreeView32", nullptr) != nullptr;
@@ -61,12 +80,15 @@ void answer(HWND dialog) {
     SeenDialog seen;
     seen.title = window_text(dialog);
     seen.had_owner = GetWindow(dialog, GW_OWNER) != nullptr;
-    EnumThreadWindows(GetCurrentThreadId(), collect_disabled, reinterpret_cast<LPARAM>(&seen.disabled_windows));
+    EnumThreadWindows(GetCurrentThreadId(), collect_disabled,
+                      reinterpret_cast<LPARAM>(&seen.disabled_windows));
     const Answer &wanted = answering.answers[answering.next++];
     if (is_folder_chooser(dialog)) {
         EnumChildWindows(dialog, collect_labels, reinterpret_cast<LPARAM>(&seen.text));
-        if (wanted.button == IDOK && !wanted.folder.empty())
+        if (wanted.button == IDOK && !wanted.folder.empty()) {
+            read_folder_and_parents(wanted.folder);
             SendMessageW(dialog, BFFM_SETSELECTIONW, TRUE, reinterpret_cast<LPARAM>(wanted.folder.c_str()));
+        }
     } else {
         seen.text = window_text(GetDlgItem(dialog, 0xFFFF));
     }

@@ -1,0 +1,39 @@
+#!/usr/bin/env bash
+# Installs everything the build, the tests and the run script need on Debian 12 (as root or through
+# sudo). Returns at once when all of it is installed already.
+set -euo pipefail
+
+PACKAGES=(
+    g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix binutils-mingw-w64 mingw-w64-tools
+    cmake ninja-build googletest python3 clang-format
+    wine wine64 wine32:i386 fonts-wine
+    xvfb xauth x11-utils x11-apps imagemagick
+    zip util-linux
+)
+
+missing=()
+for package in "${PACKAGES[@]}"; do
+    status=$(dpkg-query -W -f='${db:Status-Abbrev}' "$package" 2>/dev/null || true)
+    [ "$status" = "ii " ] || missing+=("$package")
+done
+if [ ${#missing[@]} -eq 0 ]; then
+    exit 0
+fi
+
+sudo=()
+if [ "$(id -u)" -ne 0 ]; then
+    if ! command -v sudo >/dev/null; then
+        echo "setup: missing packages (${missing[*]}) and no sudo to install them as root" >&2
+        exit 1
+    fi
+    sudo=(sudo)
+fi
+
+echo "setup: installing ${missing[*]}"
+export DEBIAN_FRONTEND=noninteractive
+# 32-bit Wine, for the i386 build, comes from the i386 architecture.
+if ! dpkg --print-foreign-architectures | grep -qx i386; then
+    "${sudo[@]}" dpkg --add-architecture i386
+fi
+"${sudo[@]}" apt-get update -q
+"${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends "${missing[@]}" </dev/null

@@ -1,0 +1,88 @@
+#!/usr/bin/env bash
+# Builds both targets (x64 and x86) with warnings as errors and runs every test under Wine, then checks
+# the source formatting. The one test command, for people and CI alike.
+set -uo pipefail
+root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+cd "$root" || exit 1
+source scripts/wine-env.sh
+
+JOBS="${JOBS:-2}"
+ARCHES=(x64 x86)
+failed=()
+own_wineserver=0
+
+cleanup() {
+    if [ "$own_wineserver" = 1 ]; then
+        wineserver -k 2>/dev/null
+    fi
+    kf_stop_xvfb
+}
+trap cleanup EXIT
+trap 'exit 130' INT TERM
+
+step() {
+    local name=$1
+    shift
+    echo "=== $name"
+    if ! "$@"; then
+        echo "=== $name: FAILED"
+        failed+=("$name")
+        return 1
+    fi
+}
+
+build() {
+    cmake --preset "$1" -DKRUMENFEGER_WERROR=ON && cmake --build --preset "$1" --parallel "$JOBS"
+}
+
+check_format() {
+    local sources
+    mapfile -t sources < <(find app ui cleanup tests bench -name '*.cpp' -o -name '*.h' 2>/dev/null | sort)
+    if [ ${#sources[@]} -eq 0 ]; then
+        echo "no sources to check"
+        return 0
+    fi
+    local unformatted=()
+    local file
+    for file in "${sources[@]}"; do
+        clang-format --dry-run --Werror "$file" 2>/dev/null || unformatted+=("$file")
+    done
+    if [ ${#unformatted[@]} -gt 0 ]; then
+        echo "not formatted as .clang-format asks; fix with: clang-format -i ${unformatted[*]}"
+        return 1
+    fi
+}
+
+scripts/setup.sh || exit 1
+
+built=()
+for arch in "${ARCHES[@]}"; do
+    step "build $arch" build "$arch" && built+=("$arch")
+done
+
+if [ ${#built[@]} -gt 0 ]; then
+    # One display and one Wine server for the whole run: every test then starts Wine quickly.
+    if [ -z "${DISPLAY:-}" ] || [ -n "${CI:-}" ]; then
+        kf_start_xvfb || exit 1
+    fi
+    kf_prepare_prefix "$root/build/wineprefix" || exit 1
+    # The prefix belongs to this script alone: end what an interrupted run may have left on it.
+    wineserver -k 2>/dev/null
+    wineserver -w
+    wineserver -p && own_wineserver=1
+    # Start Wine's background services now, away from CTest's output pipes: started by a test, they
+    # would hold its output open and CTest would wait for them until the time-out.
+    wine cmd /c exit </dev/null >/dev/null 2>&1
+    for arch in "${built[@]}"; do
+        step "tests $arch" ctest --preset "$arch" --output-on-failure
+    done
+fi
+
+step "format" check_format
+
+if [ ${#failed[@]} -eq 0 ]; then
+    echo "test.sh: PASSED (built and tested ${ARCHES[*]}, formatting clean)"
+    exit 0
+fi
+echo "test.sh: FAILED ($(printf '%s, ' "${failed[@]}" | sed 's/, $//'))"
+exit 1
