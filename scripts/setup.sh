@@ -7,6 +7,11 @@ PACKAGES=(
     g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix binutils-mingw-w64 mingw-w64-tools
     cmake ninja-build googletest python3 clang-format
     wine wine64 wine32:i386 fonts-wine
+    # The X extensions Wine draws with, for both of its halves (not pulled in without recommends).
+    libxrender1:amd64 libxrandr2:amd64 libxi6:amd64 libxcursor1:amd64 libxinerama1:amd64 libxcomposite1:amd64
+    libxfixes3:amd64
+    libxrender1:i386 libxrandr2:i386 libxi6:i386 libxcursor1:i386 libxinerama1:i386 libxcomposite1:i386
+    libxfixes3:i386
     xvfb xauth x11-utils x11-apps imagemagick
     zip util-linux
 )
