@@ -28,20 +28,6 @@ template <typename Visit> void for_each_entry(const std::wstring &folder, Visit 
     FindClose(search);
 }
 
-std::string read_file(const std::wstring &path) {
-    HANDLE file = CreateFileW(long_form(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                              0, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
-        return "<unreadable>";
-    std::string bytes;
-    char chunk[4096];
-    DWORD got = 0;
-    while (ReadFile(file, chunk, sizeof chunk, &got, nullptr) && got > 0)
-        bytes.append(chunk, got);
-    CloseHandle(file);
-    return bytes;
-}
-
 void read_tree_into(const std::wstring &folder, const std::wstring &relative,
                     std::vector<DiskEntry> &entries) {
     for_each_entry(folder, [&](const WIN32_FIND_DATAW &entry) {
@@ -57,6 +43,20 @@ void read_tree_into(const std::wstring &folder, const std::wstring &relative,
 }
 
 } // namespace
+
+std::string read_file(const std::wstring &path) {
+    HANDLE file = CreateFileW(long_form(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                              0, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return "<unreadable>";
+    std::string bytes;
+    char chunk[4096];
+    DWORD got = 0;
+    while (ReadFile(file, chunk, sizeof chunk, &got, nullptr) && got > 0)
+        bytes.append(chunk, got);
+    CloseHandle(file);
+    return bytes;
+}
 
 TempFolder::TempFolder(const std::wstring &name)
     : path_(std::wstring(ROOT) + L"\\" + std::to_wstring(GetCurrentProcessId()) + L"\\" + name),
@@ -134,6 +134,16 @@ std::string utf8(const std::wstring &text) {
         WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), &result[0], bytes,
                             nullptr, nullptr);
     return result;
+}
+
+std::wstring from_utf8(const std::string &bytes) {
+    int chars = MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, bytes.data(),
+                                    static_cast<int>(bytes.size()), nullptr, 0);
+    std::wstring text(static_cast<size_t>(chars > 0 ? chars : 0), L'\0');
+    if (chars > 0)
+        MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, bytes.data(), static_cast<int>(bytes.size()),
+                            &text[0], chars);
+    return text;
 }
 
 } // namespace e2e

@@ -49,7 +49,12 @@ std::vector<DiskEntry> read_tree(const std::wstring &folder);
 // The names of the files (not folders) directly in `folder`, in the order the file system lists them.
 std::vector<std::wstring> file_names(const std::wstring &folder);
 
+// A file's bytes; "<unreadable>" if it cannot be read.
+std::string read_file(const std::wstring &path);
+
 // For failure messages.
 std::string utf8(const std::wstring &text);
+// UTF-8 bytes as the window system decodes them; the empty text for bytes that are not UTF-8.
+std::wstring from_utf8(const std::string &bytes);
 
 } // namespace e2e

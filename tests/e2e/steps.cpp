@@ -96,9 +96,7 @@ void quit_with_yes(Program &program) {
     expect_yes_ends_program(program, question);
 }
 
-HWND open_chooser(const Program &program) {
-    if (!click_gadget(program.window(), BUTTON_CHOOSE))
-        return nullptr;
+HWND expect_chooser(const Program &program) {
     HWND chooser = wait_for_dialog(program.id(), CHOOSER_WAIT_MS);
     EXPECT_NE(nullptr, chooser) << "no folder chooser";
     if (!chooser)
@@ -112,6 +110,10 @@ HWND open_chooser(const Program &program) {
     EXPECT_TRUE(selected.size() >= 4 && selected.compare(selected.size() - 4, 4, L"(C:)") == 0)
         << "the chooser starts at \"" << utf8(selected) << "\"";
     return chooser;
+}
+
+HWND open_chooser(const Program &program) {
+    return click_gadget(program.window(), BUTTON_CHOOSE) ? expect_chooser(program) : nullptr;
 }
 
 bool wait_for_results(const Program &program) {

@@ -27,6 +27,9 @@ void expect_yes_ends_program(Program &program, HWND question);
 // Quits by the close box with Yes.
 void quit_with_yes(Program &program);
 
+// Waits for the folder chooser after "Vumbrel Musikverzeichnis wählen" was pressed and checks how it
+// opens; null if none came.
+HWND expect_chooser(const Program &program);
 // Presses "Vumbrel Musikverzeichnis wählen" and waits for the folder chooser; null if none came.
 HWND open_chooser(const Program &program);
 // Waits until the results view shows, with its first scan done.

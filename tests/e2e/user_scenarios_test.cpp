@@ -84,7 +84,101 @@ std::vector<DiskEntry> without(std::vector<DiskEntry> entries, const std::wstrin
     return entries;
 }
 
+// A small music folder as a user of the program has it: junk beside the songs, and a few other files.
+bool fill_demo_folder(const TempFolder &music) {
+    const wchar_t *const names[] = {
+        L"Sommerhit.mp3",         L"Sommerhit.mp3_work.mp3",
+        L"Ballade in a-Moll.mp3", L"Ballade in a-Moll.mp3_work.mp3",
+        L"Zugabe (live).mp3",     L"Intro.mp3",
+        L"Intro.mp3_work.mp3",    L"Cover.jpg",
+        L"Wiedergabeliste.m3u",   L"Liesmich.txt",
+    };
+    bool ok = true;
+    for (const wchar_t *name : names)
+        ok = write_file(music / name, "content of " + utf8(name)) && ok;
+    return ok;
+}
+
+void expect_lists_and_counts(const Program &program, const Classified &expected) {
+    Classified shown = read_lists(program);
+    EXPECT_EQ(expected.junk, shown.junk) << "junk list";
+    EXPECT_EQ(expected.mp3, shown.mp3) << "MP3 list";
+    EXPECT_EQ(expected.other, shown.other) << "other list";
+    EXPECT_EQ(count_text(JUNK_PREFIX, expected.junk.size()), status_field(program, FIELD_JUNK));
+    EXPECT_EQ(count_text(MP3_PREFIX, expected.mp3.size()), status_field(program, FIELD_MP3));
+    EXPECT_EQ(count_text(OTHER_PREFIX, expected.other.size()), status_field(program, FIELD_OTHER));
+}
+
 } // namespace
+
+// The run the program is made for, done with the mouse: choose the folder, look at the lists, delete
+// the junk, rescan after the folder changed, quit. Pictures of each stage are kept beside the tests.
+TEST(UserScenarios, TypicalRunWithTheMouse) {
+    TempFolder music(L"Musik");
+    TempFolder elsewhere(L"cwd");
+    ASSERT_TRUE(music.valid() && elsewhere.valid());
+    ASSERT_TRUE(fill_demo_folder(music));
+    ASSERT_TRUE(write_file(elsewhere / L"fremd.mp3_work.mp3", "not chosen"));
+    const Classified expected = classify_folder(music.path());
+    // The folder's make-up, counted by hand: the classification above must agree with it.
+    ASSERT_EQ(3u, expected.junk.size());
+    ASSERT_EQ(4u, expected.mp3.size());
+    ASSERT_EQ(3u, expected.other.size());
+    const std::vector<DiskEntry> disk_before = read_tree(music.path());
+
+    Program program;
+    ASSERT_TRUE(start_program(program, elsewhere.path()));
+    HWND window = program.window();
+    expect_screenshot(window, L"typical_run_start_window");
+
+    ASSERT_TRUE(click_child(window, BUTTON_CHOOSE));
+    HWND chooser = expect_chooser(program);
+    ASSERT_NE(nullptr, chooser);
+    ASSERT_TRUE(select_folder(program.process(), chooser, music.path()));
+    ASSERT_TRUE(answer_by_click(program, chooser, IDOK));
+    ASSERT_TRUE(wait_for_results(program));
+    expect_lists_and_counts(program, expected);
+    EXPECT_TRUE(gadget_enabled(program, BUTTON_DELETE));
+    EXPECT_EQ(disk_before, read_tree(music.path())) << "the scan changed the disk";
+    expect_screenshot(window, L"typical_run_results_view");
+
+    ASSERT_TRUE(click_child(window, BUTTON_DELETE));
+    HWND question = expect_message_box(program, DELETE_TITLE, DELETE_QUESTION);
+    ASSERT_NE(nullptr, question);
+    ASSERT_TRUE(answer_by_click(program, question, IDYES));
+    std::vector<DiskEntry> disk_left = disk_before;
+    for (const std::wstring &junk : expected.junk)
+        disk_left = without(disk_left, junk.substr(music.path().size() + 1));
+    EXPECT_EQ(disk_left, read_tree(music.path())) << "not exactly the junk was deleted";
+    expect_lists_and_counts(program, {{}, expected.mp3, expected.other});
+    EXPECT_FALSE(gadget_enabled(program, BUTTON_DELETE));
+    expect_screenshot(window, L"typical_run_after_removal");
+
+    // Meanwhile, outside the program, new junk and a new song arrive and a file goes away.
+    ASSERT_TRUE(write_file(music / L"Neues Lied.mp3_work.mp3", "new junk"));
+    ASSERT_TRUE(write_file(music / L"Neues Lied.mp3", "new song"));
+    ASSERT_TRUE(DeleteFileW((music / L"Liesmich.txt").c_str()));
+    const Classified changed = classify_folder(music.path());
+    ASSERT_EQ(1u, changed.junk.size());
+    ASSERT_TRUE(click_child(window, BUTTON_RESCAN));
+    // The click is handled once the lists show the folder as it is now; the round trip after it
+    // waits for the rest of the rescan.
+    ASSERT_TRUE(wait_until([&] { return read_lists(program).junk == changed.junk; }) && settle(window))
+        << "the rescan did not list the new junk";
+    expect_lists_and_counts(program, changed);
+    EXPECT_TRUE(gadget_enabled(program, BUTTON_DELETE));
+
+    ASSERT_TRUE(click_child(window, BUTTON_QUIT));
+    question = expect_quit_question(program);
+    ASSERT_NE(nullptr, question);
+    expect_screenshot(question, L"typical_run_quit_question");
+    ASSERT_TRUE(click_child(question, IDYES));
+    DWORD exit_code = 1;
+    ASSERT_TRUE(program.wait_for_exit(WAIT_MS, &exit_code)) << "still running after Yes";
+    EXPECT_EQ(0u, exit_code);
+    EXPECT_TRUE(exists(music / L"Neues Lied.mp3_work.mp3")) << "junk went without being asked for";
+    EXPECT_TRUE(exists(elsewhere / L"fremd.mp3_work.mp3")) << "junk of a folder nobody chose was deleted";
+}
 
 // Everything a person does with the keyboard alone: Tab and Shift+Tab between the buttons and
 // lists, Space to press, Enter and Escape only inside the dialogs, Alt+F4 to quit.
