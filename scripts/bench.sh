@@ -3,6 +3,7 @@
 #   scripts/bench.sh           scans of 1,000 / 10,000 / 100,000 files, removals of 1,000 / 10,000
 #   scripts/bench.sh --quick   the smallest size only (CI runs this so the benchmark keeps working)
 # Prints one line per measurement with medians and the ratios program/baseline.
+# The Wine prefix is kept in build/bench-prefix (the prefix of the tests is not touched).
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 cd "$root"
@@ -41,6 +42,10 @@ folders="$WINEPREFIX/drive_c/kf_bench"
 rm -rf "$folders"
 echo "machine: $(nproc) cores, $(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2 | xargs), $(wine --version)"
 status=0
+for arch in x64 x86; do
+    echo -n "$arch "
+    wine "build/release-$arch/krumenfeger_bench.exe" startup 21 || status=1
+done
 for size in "${scan_sizes[@]}"; do
     python3 scripts/make_bench_folders.py scan "$folders/scan$size" "$size"
     for arch in x64 x86; do
