@@ -1,13 +1,15 @@
 #include "tests/support/gui.h"
 
+#include <commctrl.h>
 #include <shlobj.h>
 
 namespace testing_support {
 
 namespace {
 
-constexpr UINT_PTR ANSWER_TIMER = 0x4B46;
 constexpr UINT POLL_MS = 30;
+// Wine's chooser now and then ignores a selection request; it is repeated for this many polls.
+constexpr int SELECTION_TRIES = 60;
 
 struct Answering {
     std::vector<Answer> answers;
@@ -15,6 +17,8 @@ struct Answering {
     DWORD deadline = 0;
     DWORD give_up_ms = 0;
     UINT_PTR timer = 0;
+    HWND answered_dialog = nullptr; // may still be closing
+    int selection_tries = 0;
     std::vector<SeenDialog> seen;
 };
 Answering answering;
@@ -76,23 +80,51 @@ bool is_folder_chooser(HWND dialog) {
     return FindWindowExW(dialog, nullptr, L"SysTreeView32", nullptr) != nullptr;
 }
 
+// Whether the chooser's tree shows the folder's last component as its selected item.
+bool folder_selected(HWND dialog, const std::wstring &folder) {
+    std::wstring path = folder;
+    if (!path.empty() && path.back() == L'\\')
+        path.pop_back();
+    size_t separator = path.find_last_of(L'\\');
+    if (separator == std::wstring::npos)
+        return true; // a drive root is shown under a name of the shell's own
+    HWND tree = FindWindowExW(dialog, nullptr, L"SysTreeView32", nullptr);
+    wchar_t text[MAX_PATH] = L"";
+    TVITEMW item = {};
+    item.mask = TVIF_TEXT;
+    item.hItem = reinterpret_cast<HTREEITEM>(SendMessageW(tree, TVM_GETNEXTITEM, TVGN_CARET, 0));
+    item.pszText = text;
+    item.cchTextMax = MAX_PATH;
+    return item.hItem && SendMessageW(tree, TVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&item)) &&
+           _wcsicmp(text, path.c_str() + separator + 1) == 0;
+}
+
+// Selects the wanted folder; false while the chooser has not taken the selection yet.
+bool select_folder(HWND dialog, const std::wstring &folder) {
+    read_folder_and_parents(folder);
+    SendMessageW(dialog, BFFM_SETSELECTIONW, TRUE, reinterpret_cast<LPARAM>(folder.c_str()));
+    return folder_selected(dialog, folder) || ++answering.selection_tries >= SELECTION_TRIES;
+}
+
 void answer(HWND dialog) {
+    const Answer &wanted = answering.answers[answering.next];
+    bool chooser = is_folder_chooser(dialog);
+    if (chooser && wanted.button == IDOK && !wanted.folder.empty() && !select_folder(dialog, wanted.folder))
+        return; // try again at the next poll
     SeenDialog seen;
     seen.title = window_text(dialog);
     seen.had_owner = GetWindow(dialog, GW_OWNER) != nullptr;
     EnumThreadWindows(GetCurrentThreadId(), collect_disabled,
                       reinterpret_cast<LPARAM>(&seen.disabled_windows));
-    const Answer &wanted = answering.answers[answering.next++];
-    if (is_folder_chooser(dialog)) {
+    if (chooser) {
         EnumChildWindows(dialog, collect_labels, reinterpret_cast<LPARAM>(&seen.text));
-        if (wanted.button == IDOK && !wanted.folder.empty()) {
-            read_folder_and_parents(wanted.folder);
-            SendMessageW(dialog, BFFM_SETSELECTIONW, TRUE, reinterpret_cast<LPARAM>(wanted.folder.c_str()));
-        }
     } else {
         seen.text = window_text(GetDlgItem(dialog, 0xFFFF));
     }
     answering.seen.push_back(seen);
+    answering.next++;
+    answering.answered_dialog = dialog;
+    answering.selection_tries = 0;
     PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(wanted.button, BN_CLICKED),
                  reinterpret_cast<LPARAM>(GetDlgItem(dialog, wanted.button)));
     answering.deadline = GetTickCount() + answering.give_up_ms;
@@ -104,9 +136,7 @@ void CALLBACK poll(HWND, UINT, UINT_PTR, DWORD) {
     bool overdue = static_cast<LONG>(GetTickCount() - answering.deadline) > 0;
     if (dialog && answering.next < answering.answers.size()) {
         // A dialog we answered may still be closing; only a different one is new.
-        static HWND last_answered;
-        if (dialog != last_answered || !IsWindow(last_answered)) {
-            last_answered = dialog;
+        if (dialog != answering.answered_dialog) {
             answer(dialog);
             return;
         }

@@ -1,0 +1,232 @@
+// The results view: the folder choice, the two layouts and the gadgets the view creates.
+#include "app/identifiers.h"
+#include "cleanup/cleanup.h"
+#include "tests/inprocess/cleanup_test_support.h"
+
+#include <gtest/gtest.h>
+
+using namespace cleanup_testing;
+
+namespace {
+
+const wchar_t *const CHOOSER_PROMPT =
+    L"Bitte wählen Sie das Verzeichnis, in welchem Sie Ihre Musikdateien speichern...";
+constexpr int RESULTS_WIDTH = 1230;
+constexpr int RESULTS_HEIGHT = 380;
+
+struct ExpectedGadget {
+    ui::Id id;
+    const wchar_t *window_class;
+    RECT frame; // left, top, right, bottom
+    const wchar_t *text;
+};
+// In creation order.
+const ExpectedGadget RESULTS_GADGETS[] = {
+    {ids::LABEL_JUNK, L"Static", {200, 10, 350, 25}, L"Anzeige Müll-Dateien"},
+    {ids::LABEL_MP3, L"Static", {710, 10, 860, 25}, L"Anzeige MP3s"},
+    {ids::LABEL_OTHER, L"Static", {970, 10, 1120, 25}, L"Anzeige andere Dateitypen"},
+    {ids::LIST_JUNK, L"ListBox", {200, 30, 700, 280}, L""},
+    {ids::LIST_MP3, L"ListBox", {710, 30, 960, 280}, L""},
+    {ids::LIST_OTHER, L"ListBox", {970, 30, 1220, 280}, L""},
+    {ids::BUTTON_DELETE_JUNK, L"Button", {200, 290, 380, 330}, L"Müll löschen"},
+    {ids::BUTTON_RESCAN, L"Button", {390, 290, 570, 330}, L"Neu einlesen"},
+};
+const RECT CHOOSE_BUTTON_FRAME = {10, 30, 190, 70};
+const RECT QUIT_BUTTON_FRAME = {10, 80, 190, 120};
+
+std::string describe(const RECT &r) {
+    return "{" + std::to_string(r.left) + ", " + std::to_string(r.top) + ", " + std::to_string(r.right) +
+           ", " + std::to_string(r.bottom) + "}";
+}
+
+// The window's outer and inner rectangles for an inner size given with the menu bar included.
+struct Layout {
+    RECT window, client;
+};
+Layout current_layout() {
+    Layout layout = {};
+    GetWindowRect(main_window(), &layout.window);
+    GetClientRect(main_window(), &layout.client);
+    return layout;
+}
+
+void expect_inner_size(const Layout &layout, int width, int height) {
+    DWORD style = static_cast<DWORD>(GetWindowLongPtrW(main_window(), GWL_STYLE));
+    DWORD extended_style = static_cast<DWORD>(GetWindowLongPtrW(main_window(), GWL_EXSTYLE));
+    RECT without_menu = {0, 0, width, height};
+    AdjustWindowRectEx(&without_menu, style, FALSE, extended_style);
+    RECT with_menu = {0, 0, width, height};
+    AdjustWindowRectEx(&with_menu, style, TRUE, extended_style);
+    int menu_height = (with_menu.bottom - with_menu.top) - (without_menu.bottom - without_menu.top);
+    EXPECT_EQ(without_menu.right - without_menu.left, layout.window.right - layout.window.left);
+    EXPECT_EQ(without_menu.bottom - without_menu.top, layout.window.bottom - layout.window.top);
+    EXPECT_EQ(width, layout.client.right);
+    EXPECT_EQ(height - menu_height, layout.client.bottom) << "menu bar of " << menu_height;
+}
+
+void expect_frame(const RECT &expected, const RECT &actual, const char *what) {
+    EXPECT_EQ(describe(expected), describe(actual)) << what;
+}
+
+std::wstring class_of(HWND window) {
+    wchar_t name[64] = L"";
+    GetClassNameW(window, name, 64);
+    return name;
+}
+
+using CleanupView = CleanupTest;
+
+TEST_F(CleanupView, ResultsViewHasItsLayout) {
+    std::wstring music = folder(L"music");
+    ASSERT_TRUE(make_file(music + L"\\song.mp3"));
+    Layout start = current_layout();
+
+    auto seen = choose(music);
+    ASSERT_EQ(1u, seen.size());
+    EXPECT_NE(std::wstring::npos, seen[0].text.find(CHOOSER_PROMPT)) << testing::PrintToString(seen[0].text);
+    EXPECT_EQ(music + L"\\", cleanup::state.music_folder);
+
+    Layout results = current_layout();
+    expect_inner_size(results, RESULTS_WIDTH, RESULTS_HEIGHT);
+    EXPECT_EQ(start.window.left, results.window.left) << "the window keeps its place";
+    EXPECT_EQ(start.window.top, results.window.top) << "the window keeps its place";
+
+    for (const ExpectedGadget &expected : RESULTS_GADGETS) {
+        HWND handle = gadget(expected.id);
+        ASSERT_NE(nullptr, handle) << "gadget " << expected.id;
+        EXPECT_EQ(0, _wcsicmp(expected.window_class, class_of(handle).c_str()))
+            << "gadget " << expected.id << ": " << testing::PrintToString(class_of(handle));
+        expect_frame(expected.frame, gadget_rect(expected.id),
+                     ("gadget " + std::to_string(expected.id)).c_str());
+        EXPECT_EQ(expected.text, testing_support::window_text(handle)) << "gadget " << expected.id;
+        EXPECT_TRUE(IsWindowVisible(handle)) << "gadget " << expected.id;
+    }
+    expect_frame(CHOOSE_BUTTON_FRAME, gadget_rect(ids::BUTTON_CHOOSE_FOLDER), "start button");
+    expect_frame(QUIT_BUTTON_FRAME, gadget_rect(ids::BUTTON_QUIT), "quit button");
+
+    // Creation order is the order of the window's children, which is also the Tab order.
+    std::vector<ui::Id> order;
+    for (HWND child = GetWindow(main_window(), GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
+        for (const ExpectedGadget &expected : RESULTS_GADGETS)
+            if (child == gadget(expected.id))
+                order.push_back(expected.id);
+    EXPECT_EQ((std::vector<ui::Id>{9, 10, 11, 12, 13, 14, 7, 8}), order);
+
+    RECT bar;
+    GetWindowRect(status_bar(), &bar);
+    MapWindowPoints(nullptr, main_window(), reinterpret_cast<POINT *>(&bar), 2);
+    EXPECT_EQ(results.client.bottom, bar.bottom) << "status bar at the bottom of the inner area";
+    EXPECT_EQ(results.client.right, bar.right);
+
+    EXPECT_EQ(std::vector<std::wstring>{L"song.mp3"}, list_items(ids::LIST_MP3));
+    EXPECT_FALSE(enabled(ids::BUTTON_DELETE_JUNK)) << "no junk found";
+    EXPECT_TRUE(enabled(ids::BUTTON_RESCAN));
+}
+
+TEST_F(CleanupView, WindowIsSmallWhileTheChooserIsOpen) {
+    std::wstring first = folder(L"first");
+    std::wstring second = folder(L"second");
+    expect_inner_size(current_layout(), ids::START_WIDTH, ids::START_HEIGHT);
+    choose(first);
+    expect_inner_size(current_layout(), RESULTS_WIDTH, RESULTS_HEIGHT);
+
+    // Seen when the chooser starts, from inside its modal loop.
+    bool chooser_seen = false;
+    Layout during = {};
+    RECT choose_button = {}, quit_button = {};
+    {
+        SentMessageWatch watch([&](const CWPSTRUCT &sent) {
+            if (sent.message != WM_INITDIALOG || chooser_seen)
+                return;
+            chooser_seen = true;
+            during = current_layout();
+            choose_button = gadget_rect(ids::BUTTON_CHOOSE_FOLDER);
+            quit_button = gadget_rect(ids::BUTTON_QUIT);
+        });
+        choose(second);
+    }
+    ASSERT_TRUE(chooser_seen);
+    expect_inner_size(during, ids::START_WIDTH, ids::START_HEIGHT);
+    expect_frame(CHOOSE_BUTTON_FRAME, choose_button, "start button while choosing");
+    expect_frame(QUIT_BUTTON_FRAME, quit_button, "quit button while choosing");
+    expect_inner_size(current_layout(), RESULTS_WIDTH, RESULTS_HEIGHT);
+    EXPECT_EQ(second + L"\\", cleanup::state.music_folder);
+}
+
+TEST_F(CleanupView, ChooserStartsAtDriveCEveryTime) {
+    std::wstring music = folder(L"music");
+    choose(music);
+    ASSERT_EQ(music + L"\\", cleanup::state.music_folder);
+    // OK without choosing anything takes the folder the chooser started with.
+    testing_support::answer_dialogs({{IDOK, L""}});
+    cleanup::choose_folder_and_show_results();
+    testing_support::answered();
+    EXPECT_EQ(L"C:\\", cleanup::state.music_folder);
+}
+
+TEST_F(CleanupView, CancelAtTheStartKeepsTheStartLayout) {
+    auto seen = choose(L"");
+    ASSERT_EQ(1u, seen.size());
+    EXPECT_EQ(L"", cleanup::state.music_folder);
+    expect_inner_size(current_layout(), ids::START_WIDTH, ids::START_HEIGHT);
+    for (const ExpectedGadget &expected : RESULTS_GADGETS)
+        EXPECT_EQ(nullptr, gadget(expected.id)) << "gadget " << expected.id;
+    EXPECT_EQ(L"", status_field(ids::FIELD_JUNK_COUNT));
+    EXPECT_EQ(L"", status_field(ids::FIELD_MP3_COUNT));
+    EXPECT_EQ(L"", status_field(ids::FIELD_OTHER_COUNT));
+}
+
+TEST_F(CleanupView, ChoosingTwiceShowsOnlyTheSecondFolder) {
+    std::wstring first = folder(L"first");
+    ASSERT_TRUE(make_file(first + L"\\a.mp3_work.mp3"));
+    ASSERT_TRUE(make_file(first + L"\\a.mp3"));
+    ASSERT_TRUE(make_file(first + L"\\a.txt"));
+    ASSERT_TRUE(make_file(first + L"\\b.txt"));
+    std::wstring second = folder(L"second");
+    ASSERT_TRUE(make_file(second + L"\\z.mp3"));
+
+    choose(first);
+    EXPECT_TRUE(enabled(ids::BUTTON_DELETE_JUNK));
+    HWND first_list = gadget(ids::LIST_JUNK);
+    choose(second);
+    EXPECT_NE(first_list, gadget(ids::LIST_JUNK)) << "the view is rebuilt";
+    EXPECT_EQ(std::vector<std::wstring>{}, list_items(ids::LIST_JUNK));
+    EXPECT_EQ(std::vector<std::wstring>{L"z.mp3"}, list_items(ids::LIST_MP3));
+    EXPECT_EQ(std::vector<std::wstring>{}, list_items(ids::LIST_OTHER));
+    // Classes without a file in the second folder still show the first folder's counts.
+    EXPECT_EQ(std::wstring(JUNK_PREFIX) + L"1", status_field(ids::FIELD_JUNK_COUNT));
+    EXPECT_EQ(std::wstring(MP3_PREFIX) + L"1", status_field(ids::FIELD_MP3_COUNT));
+    EXPECT_EQ(std::wstring(OTHER_PREFIX) + L"2", status_field(ids::FIELD_OTHER_COUNT));
+    EXPECT_FALSE(enabled(ids::BUTTON_DELETE_JUNK));
+    expect_inner_size(current_layout(), RESULTS_WIDTH, RESULTS_HEIGHT);
+}
+
+TEST_F(CleanupView, CancelWhileTheResultsShow) {
+    std::wstring first = folder(L"first");
+    ASSERT_TRUE(make_file(first + L"\\a.mp3_work.mp3"));
+    ASSERT_TRUE(make_file(first + L"\\a.mp3"));
+    std::wstring second = folder(L"second");
+    ASSERT_TRUE(make_file(second + L"\\b.txt"));
+
+    choose(first);
+    ViewState before = view_state();
+    choose(L"");
+    expect_inner_size(current_layout(), ids::START_WIDTH, ids::START_HEIGHT);
+    before.music_folder.clear();
+    expect_same_view(before, view_state());
+    // The earlier view's gadgets still exist, outside the small inner area.
+    Layout small = current_layout();
+    EXPECT_GE(gadget_rect(ids::LIST_JUNK).left, small.client.right);
+    EXPECT_GE(gadget_rect(ids::BUTTON_RESCAN).top, small.client.bottom);
+
+    choose(second);
+    expect_inner_size(current_layout(), RESULTS_WIDTH, RESULTS_HEIGHT);
+    EXPECT_EQ(std::vector<std::wstring>{}, list_items(ids::LIST_JUNK));
+    EXPECT_EQ(std::vector<std::wstring>{}, list_items(ids::LIST_MP3));
+    EXPECT_EQ(std::vector<std::wstring>{L"b.txt"}, list_items(ids::LIST_OTHER));
+    EXPECT_EQ(std::wstring(OTHER_PREFIX) + L"1", status_field(ids::FIELD_OTHER_COUNT));
+    EXPECT_FALSE(enabled(ids::BUTTON_DELETE_JUNK));
+    expect_view_painted();
+}
+
+} // namespace
