@@ -65,8 +65,11 @@ void add_status_bar() {
     ui::add_status_field(ui::KEEP); // junk, MP3 and other counts share the rest
     ui::add_status_field(ui::KEEP);
     ui::add_status_field(ui::KEEP);
+    // Each text would repaint the bar at once; one repaint from the event loop shows both.
+    ui::hold_status_painting(ids::STATUS_BAR);
     ui::set_status_text(ids::STATUS_BAR, ids::FIELD_VERSION_LABEL, VERSION_LABEL);
     ui::set_status_text(ids::STATUS_BAR, ids::FIELD_VERSION, VERSION);
+    ui::resume_status_painting(ids::STATUS_BAR);
 }
 
 void run_event_loop() {

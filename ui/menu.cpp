@@ -13,6 +13,16 @@ struct MenuInProgress {
 };
 thread_local MenuInProgress building;
 
+// Shows the bar's current state. Attaching it once is enough; after that a new title only needs the
+// bar redrawn, and a new item in a drop-down changes nothing on screen. Each attachment re-frames
+// the window, which a slow window system makes worth avoiding.
+void show_menu_bar(bool bar_changed) {
+    if (GetMenu(building.window) != building.bar)
+        SetMenu(building.window, building.bar);
+    else if (bar_changed)
+        DrawMenuBar(building.window);
+}
+
 } // namespace
 
 HMENU create_menu(Id id, HWND window) {
@@ -46,14 +56,14 @@ void add_menu_title(const wchar_t *text) {
         return;
     }
     building.drop_down = drop_down;
-    SetMenu(building.window, building.bar);
+    show_menu_bar(true);
 }
 
 void add_menu_item(Id item, const wchar_t *text) {
     if (!building.drop_down)
         return;
     AppendMenuW(building.drop_down, MF_STRING, static_cast<UINT_PTR>(item), text ? text : L"");
-    SetMenu(building.window, building.bar);
+    show_menu_bar(false);
 }
 
 } // namespace ui
