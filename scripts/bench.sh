@@ -30,7 +30,7 @@ if [ -z "${DISPLAY:-}" ] || [ -n "${CI:-}" ]; then
     own_display=1
 fi
 kf_prepare_prefix "$root/build/bench-prefix"
-wineserver -p
+wineserver -p 2>/dev/null || true # one may be up already for this prefix
 finish() {
     wineserver -k 2>/dev/null || true
     [ "$own_display" = 1 ] && kf_stop_xvfb
