@@ -1,5 +1,6 @@
-// Every numbered object of the program, in one place. Each kind of object has its own identifier
-// space, so the numbers only have to be unique within a kind; they are kept distinct all the same.
+// Every numbered window-system object of the program, in one place (the folder listing has its own
+// space, in cleanup/). Each kind of object has its own identifier space, so the numbers only have to
+// be unique within a kind; they are kept distinct all the same.
 #pragma once
 
 #include "ui/ui.h"

@@ -4,6 +4,7 @@
 //   krumenfeger_bench remove PROGRAM_FOLDER_PREFIX BASELINE_FOLDER_PREFIX RUNS
 //   krumenfeger_bench startup RUNS
 // The remove folders are PREFIX1 .. PREFIXn, one per run, each holding the same number of junk files.
+#include "app/identifiers.h"
 #include "app/shell.h"
 #include "cleanup/cleanup.h"
 #include "ui/ui.h"
@@ -110,7 +111,7 @@ int bench_remove(const std::wstring &program_prefix, const std::wstring &baselin
         start = now_ms();
         cleanup::delete_listed_junk();
         removal.push_back(now_ms() - start);
-        all_gone = all_gone && ui::count_items(12) == 0;
+        all_gone = all_gone && ui::count_items(ids::LIST_JUNK) == 0;
     }
     double floor = median(loop);
     std::printf("remove files=%zu runs=%d bare_delete_ms=%.1f removal_ms=%.1f ratio=%.2f all_gone=%d\n",
@@ -127,7 +128,7 @@ HWND bare_open(bool show_first) {
     window_class.cbSize = sizeof window_class;
     window_class.lpfnWndProc = DefWindowProcW;
     window_class.hInstance = GetModuleHandleW(nullptr);
-    window_class.hCursor = LoadCursorW(nullptr, MAKEINTRESOURCEW(32512));
+    window_class.hCursor = LoadCursorW(nullptr, IDC_ARROW);
     window_class.hbrBackground = GetSysColorBrush(COLOR_BTNFACE);
     window_class.lpszClassName = L"BareWindow";
     RegisterClassExW(&window_class);

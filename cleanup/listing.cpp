@@ -4,9 +4,9 @@
 
 namespace listing {
 
-namespace {
-
 const wchar_t *const ALL_ENTRIES = L"*.*";
+
+namespace {
 
 struct Listing {
     HANDLE search = INVALID_HANDLE_VALUE;

@@ -12,6 +12,9 @@ constexpr int ENTRY_NONE = 0;
 constexpr int ENTRY_FILE = 1;
 constexpr int ENTRY_FOLDER = 2;
 
+// The pattern that lists every entry, also used when none is given.
+extern const wchar_t *const ALL_ENTRIES;
+
 // Longest folder text a listing accepts; a longer one is refused rather than cut, because a cut
 // path can name another folder that exists.
 constexpr size_t FOLDER_MAX = 260;

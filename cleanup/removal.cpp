@@ -32,9 +32,17 @@ std::wstring extended_length_form(const std::wstring &path) {
     return EXTENDED_PREFIX + full;
 }
 
-// A file that is gone already needs no deletion; anything else that failed is still on disk.
+// The path DeleteFileW can take: itself, or its \\?\ form when it is too long for the plain call.
+std::wstring deletable_form(const wchar_t *path) {
+    std::wstring target(path);
+    return target.size() >= MAX_PATH ? extended_length_form(target) : target;
+}
+
+// A file that is gone already needs no deletion; anything else that failed is still on disk. The
+// error is read before anything else can overwrite it.
 bool deleted_or_gone(const std::wstring &path) {
-    return delete_file(path.c_str()) || GetLastError() == ERROR_FILE_NOT_FOUND;
+    std::wstring target = deletable_form(path.c_str());
+    return DeleteFileW(target.c_str()) || GetLastError() == ERROR_FILE_NOT_FOUND;
 }
 
 void show_junk_left(ui::Id left) {
@@ -47,10 +55,7 @@ void show_junk_left(ui::Id left) {
 int delete_file(const wchar_t *path) {
     if (!path)
         return 0;
-    std::wstring target(path);
-    if (target.size() >= MAX_PATH)
-        target = extended_length_form(target);
-    return DeleteFileW(target.c_str());
+    return DeleteFileW(deletable_form(path).c_str());
 }
 
 void remove_junk() {

@@ -10,8 +10,7 @@ State state;
 
 namespace {
 
-constexpr ui::Id MUSIC_LISTING = 15;
-const wchar_t *const ALL_FILES = L"*.*";
+constexpr ui::Id MUSIC_LISTING = 15; // in the listings' own identifier space
 const wchar_t *const INITIAL_MUSIC_FOLDER = L"c:\\";
 const wchar_t *const JUNK_SUFFIX = L".mp3_work.mp3";
 const wchar_t *const MP3_SUFFIX = L".mp3";
@@ -21,34 +20,41 @@ const wchar_t *const OTHER_STATUS_PREFIX = L"Andere Filetypen: ";
 // Lists are told ahead how far they will grow, in doubling steps: the walk cannot know the total.
 constexpr ui::Id FIRST_RESERVATION = 1024;
 
+// Where each class is shown, in the order of FileClass.
+struct ClassView {
+    ui::Id list;
+    int field;
+    const wchar_t *prefix;
+};
+const ClassView CLASS_VIEWS[] = {{ids::LIST_JUNK, ids::FIELD_JUNK_COUNT, JUNK_STATUS_PREFIX},
+                                 {ids::LIST_MP3, ids::FIELD_MP3_COUNT, MP3_STATUS_PREFIX},
+                                 {ids::LIST_OTHER, ids::FIELD_OTHER_COUNT, OTHER_STATUS_PREFIX}};
+constexpr size_t CLASSES = sizeof CLASS_VIEWS / sizeof CLASS_VIEWS[0];
+static_assert(static_cast<int>(FileClass::junk) == 0 && static_cast<int>(FileClass::mp3) == 1 &&
+                  static_cast<int>(FileClass::other) == 2 && CLASSES == 3,
+              "CLASS_VIEWS follows the order of FileClass");
+
+ui::Id &count_of(size_t file_class) {
+    ui::Id *counts[CLASSES] = {&state.junk_count, &state.mp3_count, &state.other_count};
+    return *counts[file_class];
+}
+
 bool ends_with(const std::wstring &name, const wchar_t *suffix) {
     size_t length = wcslen(suffix);
     return name.size() >= length && name.compare(name.size() - length, length, suffix) == 0;
 }
 
-// One class's list, status field and running count during a walk.
-struct Tally {
-    ui::Id list;
-    int field;
-    const wchar_t *prefix;
-    ui::Id *count;
-    ui::Id reserved;
-};
-
-void show_counts(const Tally *tallies, size_t count) {
-    for (size_t i = 0; i < count; ++i)
-        if (*tallies[i].count > 0) // a class without files keeps its earlier text
-            ui::set_status_text(ids::STATUS_BAR, tallies[i].field,
-                                status_text(tallies[i].prefix, *tallies[i].count).c_str());
+void show_counts() {
+    for (size_t i = 0; i < CLASSES; ++i)
+        if (count_of(i) > 0) // a class without files keeps its earlier text
+            ui::set_status_text(ids::STATUS_BAR, CLASS_VIEWS[i].field,
+                                status_text(CLASS_VIEWS[i].prefix, count_of(i)).c_str());
 }
 
 // Appends every file of the open listing to its class's list; the view is held by the caller.
 void walk(bool enable_delete_at_junk) {
-    Tally tallies[] = {{ids::LIST_JUNK, ids::FIELD_JUNK_COUNT, JUNK_STATUS_PREFIX, &state.junk_count, 0},
-                       {ids::LIST_MP3, ids::FIELD_MP3_COUNT, MP3_STATUS_PREFIX, &state.mp3_count, 0},
-                       {ids::LIST_OTHER, ids::FIELD_OTHER_COUNT, OTHER_STATUS_PREFIX, &state.other_count, 0}};
-    const size_t classes = sizeof tallies / sizeof tallies[0];
     const std::wstring junk_folder = folder_part(state.music_folder);
+    ui::Id reserved[CLASSES] = {};
     bool delete_enabled = false;
     RepaintClock clock = start_clock();
 
@@ -57,28 +63,30 @@ void walk(bool enable_delete_at_junk) {
             continue;
         std::wstring name = listing::entry_name(MUSIC_LISTING);
         FileClass file_class = classify(name);
-        Tally &tally = tallies[static_cast<int>(file_class)];
-        if (*tally.count == tally.reserved) {
-            ui::Id step = tally.reserved > 0 ? tally.reserved : FIRST_RESERVATION;
-            ui::reserve_items(tally.list, step);
-            tally.reserved += step;
+        size_t index = static_cast<size_t>(file_class);
+        ui::Id list = CLASS_VIEWS[index].list;
+        ui::Id &count = count_of(index);
+        if (count == reserved[index]) {
+            ui::Id step = reserved[index] > 0 ? reserved[index] : FIRST_RESERVATION;
+            ui::reserve_items(list, step);
+            reserved[index] += step;
         }
-        ++*tally.count;
+        ++count;
         if (file_class == FileClass::junk) {
-            ui::add_item(tally.list, -1, (junk_folder + name).c_str());
+            ui::add_item(list, -1, (junk_folder + name).c_str());
             if (enable_delete_at_junk && !delete_enabled) {
                 ui::disable_gadget(ids::BUTTON_DELETE_JUNK, 0);
                 delete_enabled = true;
             }
         } else {
-            ui::add_item(tally.list, -1, name.c_str());
+            ui::add_item(list, -1, name.c_str());
         }
         if (repaint_due(clock)) {
-            show_counts(tallies, classes);
+            show_counts();
             repaint_view();
         }
     }
-    show_counts(tallies, classes);
+    show_counts();
 }
 
 void reset_counts() {
@@ -114,7 +122,7 @@ std::wstring folder_part(const std::wstring &path) {
 }
 
 void first_scan() {
-    if (listing::open(MUSIC_LISTING, state.music_folder.c_str(), ALL_FILES)) {
+    if (listing::open(MUSIC_LISTING, state.music_folder.c_str(), listing::ALL_ENTRIES)) {
         reset_counts();
         hold_view();
         walk(true);
@@ -128,16 +136,14 @@ void rescan() {
     // After a cancelled choice there is no folder: never fall back to the current directory.
     if (state.music_folder.empty())
         return;
-    if (!listing::open(MUSIC_LISTING, state.music_folder.c_str(), ALL_FILES))
+    if (!listing::open(MUSIC_LISTING, state.music_folder.c_str(), listing::ALL_ENTRIES))
         return;
     reset_counts();
     hold_view();
-    ui::clear_items(ids::LIST_JUNK);
-    ui::clear_items(ids::LIST_MP3);
-    ui::clear_items(ids::LIST_OTHER);
-    ui::set_status_text(ids::STATUS_BAR, ids::FIELD_JUNK_COUNT, L"");
-    ui::set_status_text(ids::STATUS_BAR, ids::FIELD_MP3_COUNT, L"");
-    ui::set_status_text(ids::STATUS_BAR, ids::FIELD_OTHER_COUNT, L"");
+    for (const ClassView &view : CLASS_VIEWS)
+        ui::clear_items(view.list);
+    for (const ClassView &view : CLASS_VIEWS)
+        ui::set_status_text(ids::STATUS_BAR, view.field, L"");
     walk(false);
     release_view();
     if (state.junk_count > 0)

@@ -18,15 +18,19 @@ const wchar_t *const CHOOSER_PROMPT =
     L"Bitte wählen Sie das Verzeichnis, in welchem Sie Ihre Musikdateien speichern...";
 const wchar_t *const CHOOSER_INITIAL_FOLDER = L"C:\\";
 
+// Each list stands in a column under its label; the buttons sit under the junk list.
+constexpr int JUNK_COLUMN_X = 200, MP3_COLUMN_X = 710, OTHER_COLUMN_X = 970;
+constexpr int RESCAN_BUTTON_X = 390;
+
 struct Label {
     ui::Id id;
     int x;
     const wchar_t *text;
 };
 constexpr int LABEL_Y = 10, LABEL_WIDTH = 150, LABEL_HEIGHT = 15;
-const Label LABELS[] = {{ids::LABEL_JUNK, 200, L"Anzeige Müll-Dateien"},
-                        {ids::LABEL_MP3, 710, L"Anzeige MP3s"},
-                        {ids::LABEL_OTHER, 970, L"Anzeige andere Dateitypen"}};
+const Label LABELS[] = {{ids::LABEL_JUNK, JUNK_COLUMN_X, L"Anzeige Müll-Dateien"},
+                        {ids::LABEL_MP3, MP3_COLUMN_X, L"Anzeige MP3s"},
+                        {ids::LABEL_OTHER, OTHER_COLUMN_X, L"Anzeige andere Dateitypen"}};
 
 struct List {
     ui::Id id;
@@ -34,7 +38,9 @@ struct List {
     int width;
 };
 constexpr int LIST_Y = 30, LIST_HEIGHT = 250;
-const List LISTS[] = {{ids::LIST_JUNK, 200, 500}, {ids::LIST_MP3, 710, 250}, {ids::LIST_OTHER, 970, 250}};
+const List LISTS[] = {{ids::LIST_JUNK, JUNK_COLUMN_X, 500},
+                      {ids::LIST_MP3, MP3_COLUMN_X, 250},
+                      {ids::LIST_OTHER, OTHER_COLUMN_X, 250}};
 
 struct Button {
     ui::Id id;
@@ -42,8 +48,8 @@ struct Button {
     const wchar_t *text;
 };
 constexpr int BUTTON_Y = 290, BUTTON_WIDTH = 180, BUTTON_HEIGHT = 40;
-const Button BUTTONS[] = {{ids::BUTTON_DELETE_JUNK, 200, L"Müll löschen"},
-                          {ids::BUTTON_RESCAN, 390, L"Neu einlesen"}};
+const Button BUTTONS[] = {{ids::BUTTON_DELETE_JUNK, JUNK_COLUMN_X, L"Müll löschen"},
+                          {ids::BUTTON_RESCAN, RESCAN_BUTTON_X, L"Neu einlesen"}};
 
 void keep_start_buttons_width() {
     ui::resize_gadget(ids::BUTTON_CHOOSE_FOLDER, ui::KEEP, ui::KEEP, ids::START_BUTTON_WIDTH, ui::KEEP);
@@ -62,9 +68,15 @@ void create_results_gadgets() {
 }
 
 void set_view_painting(bool on) {
-    for (const List &list : LISTS)
-        on ? ui::resume_gadget_painting(list.id) : ui::hold_gadget_painting(list.id);
-    on ? ui::resume_status_painting(ids::STATUS_BAR) : ui::hold_status_painting(ids::STATUS_BAR);
+    if (on) {
+        for (const List &list : LISTS)
+            ui::resume_gadget_painting(list.id);
+        ui::resume_status_painting(ids::STATUS_BAR);
+    } else {
+        for (const List &list : LISTS)
+            ui::hold_gadget_painting(list.id);
+        ui::hold_status_painting(ids::STATUS_BAR);
+    }
 }
 
 } // namespace

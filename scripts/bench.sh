@@ -21,7 +21,7 @@ fi
 bash scripts/setup.sh
 for arch in x64 x86; do
     cmake --preset "$arch-release" -DKRUMENFEGER_WERROR=ON >/dev/null
-    cmake --build --preset "$arch-release" --target krumenfeger_bench
+    cmake --build --preset "$arch-release" --target krumenfeger_bench --parallel "${JOBS:-2}"
 done
 
 own_display=0

@@ -13,7 +13,7 @@ mkdir -p dist
 for arch in x64 x86; do
     rm -rf "build/release-$arch"
     cmake --preset "$arch-release" -DKRUMENFEGER_TESTS=OFF -DKRUMENFEGER_WERROR=ON >/dev/null
-    cmake --build --preset "$arch-release"
+    cmake --build --preset "$arch-release" --parallel "${JOBS:-2}"
 done
 python3 - "$version" <<'PY'
 import os, sys, zipfile

@@ -36,6 +36,28 @@ template <typename Function> Function shell_function(HMODULE shell, const char *
     return reinterpret_cast<Function>(reinterpret_cast<void (*)()>(GetProcAddress(shell, name)));
 }
 
+// Disables the thread's visible, enabled top-level windows except the foreground window and
+// returns them, so that enable_windows() gives exactly those back.
+std::vector<HWND> disable_other_windows() {
+    std::vector<HWND> disabled;
+    EnumThreadWindows(GetCurrentThreadId(), disable_if_other, reinterpret_cast<LPARAM>(&disabled));
+    return disabled;
+}
+
+void enable_windows(const std::vector<HWND> &disabled) {
+    for (HWND window : disabled)
+        EnableWindow(window, TRUE);
+}
+
+// The foreground window when it belongs to this process, else null.
+HWND owner_for_dialog() {
+    HWND foreground = GetForegroundWindow();
+    DWORD process = 0;
+    if (foreground)
+        GetWindowThreadProcessId(foreground, &process);
+    return process == GetCurrentProcessId() ? foreground : nullptr;
+}
+
 std::wstring browse(HMODULE shell, const wchar_t *prompt, const std::wstring &initial) {
     BrowseForFolder browse_for_folder = shell_function<BrowseForFolder>(shell, "SHBrowseForFolderW");
     if (!browse_for_folder)
@@ -54,8 +76,7 @@ std::wstring browse(HMODULE shell, const wchar_t *prompt, const std::wstring &in
     if (!item)
         return std::wstring();
 
-    // MAX_PATH for the shell's answer, plus the backslash we may append and the terminator.
-    wchar_t path[MAX_PATH + 2] = L"";
+    wchar_t path[MAX_PATH] = L""; // the most the shell writes, terminator included
     PathFromItemList path_from_item = shell_function<PathFromItemList>(shell, "SHGetPathFromIDListW");
     if (!path_from_item || !path_from_item(item, path))
         path[0] = L'\0';
@@ -68,25 +89,6 @@ std::wstring browse(HMODULE shell, const wchar_t *prompt, const std::wstring &in
 }
 
 } // namespace
-
-std::vector<HWND> disable_other_windows() {
-    std::vector<HWND> disabled;
-    EnumThreadWindows(GetCurrentThreadId(), disable_if_other, reinterpret_cast<LPARAM>(&disabled));
-    return disabled;
-}
-
-void enable_windows(const std::vector<HWND> &disabled) {
-    for (HWND window : disabled)
-        EnableWindow(window, TRUE);
-}
-
-HWND owner_for_dialog() {
-    HWND foreground = GetForegroundWindow();
-    DWORD process = 0;
-    if (foreground)
-        GetWindowThreadProcessId(foreground, &process);
-    return process == GetCurrentProcessId() ? foreground : nullptr;
-}
 
 int message_box(const wchar_t *title, const wchar_t *text, unsigned flags) {
     HWND owner = owner_for_dialog();

@@ -136,8 +136,6 @@ HACCEL create_tab_accelerators() {
     return CreateAcceleratorTableW(keys, 2);
 }
 
-void produce_gadget_event(Id gadget, int subtype) { produce(EVENT_GADGET, gadget, subtype); }
-
 LRESULT CALLBACK window_procedure(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
     Id id = 0;
     if (window_id_of(window, id))
@@ -176,6 +174,8 @@ int wait_for_event() {
     state.subtype = NO_SUBTYPE;
     if (!state.queue.empty())
         return take_queued_event();
+    // Whatever a modal loop dispatched since the last wait is not this message's event.
+    state.produced = 0;
     MSG message;
     if (GetMessageW(&message, nullptr, 0, 0) == -1)
         return 0;

@@ -4,6 +4,7 @@
 #include <commctrl.h>
 
 #include <climits>
+#include <cstdlib>
 
 namespace ui {
 
@@ -51,7 +52,7 @@ LRESULT CALLBACK list_procedure(HWND list, UINT message, WPARAM wparam, LPARAM l
         if (press.list == list && !press.dragged && (wparam & MK_LBUTTON)) {
             int dx = static_cast<short>(LOWORD(lparam)) - press.at.x;
             int dy = static_cast<short>(HIWORD(lparam)) - press.at.y;
-            if (abs(dx) > GetSystemMetrics(SM_CXDRAG) || abs(dy) > GetSystemMetrics(SM_CYDRAG)) {
+            if (std::abs(dx) > GetSystemMetrics(SM_CXDRAG) || std::abs(dy) > GetSystemMetrics(SM_CYDRAG)) {
                 press.dragged = true;
                 notify_list_event(list, SUBTYPE_DRAG);
             }

@@ -35,6 +35,17 @@ template <typename T> class Table {
         items_.erase(it);
         return true;
     }
+    // The first entry that `match` accepts, looked up without copying the table.
+    template <typename Match> bool find_if(Match match, Id &id) {
+        std::lock_guard<std::mutex> guard(lock_);
+        for (const auto &entry : items_) {
+            if (match(entry.second)) {
+                id = entry.first;
+                return true;
+            }
+        }
+        return false;
+    }
     std::vector<std::pair<Id, T>> snapshot() {
         std::lock_guard<std::mutex> guard(lock_);
         return std::vector<std::pair<Id, T>>(items_.begin(), items_.end());
@@ -89,13 +100,8 @@ constexpr UINT MESSAGE_LIST_NOTIFICATION = 13103;
 // Finds the identifier of a layer window by its handle; false for any other window.
 bool window_id_of(HWND handle, Id &id);
 
-// Records a gadget or menu event produced while the current message is dispatched.
-void produce_gadget_event(Id gadget, int subtype);
-
 // Called by the window procedure for each size change, so the window's status bars follow it.
 void status_bars_follow_parent(HWND parent);
-// Sends the bar's parent its current inner size, as a resize would.
-void notify_parent_size(HWND parent);
 
 // Event part: the procedure of every layer window and the Tab / Shift+Tab accelerators.
 LRESULT CALLBACK window_procedure(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
@@ -107,12 +113,5 @@ HWND gadget_target();
 // Gadget part: the font of all gadgets and the handling of list notifications.
 void initialise_gadgets();
 void handle_list_command(HWND list, WORD notification);
-
-// Disables the thread's visible, enabled top-level windows except the foreground window and
-// returns them, so that enable_windows() can give exactly those back.
-std::vector<HWND> disable_other_windows();
-void enable_windows(const std::vector<HWND> &disabled);
-// The foreground window when it belongs to this process, else null.
-HWND owner_for_dialog();
 
 } // namespace ui

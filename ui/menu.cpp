@@ -59,8 +59,11 @@ void add_menu_title(const wchar_t *text) {
     show_menu_bar(true);
 }
 
+// A menu command comes back as 16 bits of WM_COMMAND; a wider number could not be told apart.
+constexpr Id MENU_ITEM_MAX = 0xFFFF;
+
 void add_menu_item(Id item, const wchar_t *text) {
-    if (!building.drop_down)
+    if (!building.drop_down || item < 0 || item > MENU_ITEM_MAX)
         return;
     AppendMenuW(building.drop_down, MF_STRING, static_cast<UINT_PTR>(item), text ? text : L"");
     show_menu_bar(false);

@@ -3,6 +3,9 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
+#include <climits>
+
 namespace ui {
 
 namespace {
@@ -22,19 +25,20 @@ void lay_out(const StatusBar &bar) {
     if ((parent_style & WS_THICKFRAME) && !IsZoomed(bar.parent))
         available -= inner.bottom - SIZE_GRIP_MARGIN;
 
-    int fixed = 0, shared = 0;
+    // Summed wide: 256 fields of any int width cannot overflow, and each edge is clamped to an int.
+    long long fixed = 0, shared = 0;
     for (int width : bar.widths) {
         if (width == KEEP)
             ++shared;
         else
             fixed += width;
     }
-    int share = shared > 0 ? (available - fixed) / shared : 0;
+    long long share = shared > 0 ? (available - fixed) / shared : 0;
     std::vector<int> edges;
-    int edge = 0;
+    long long edge = 0;
     for (int width : bar.widths) {
         edge += width == KEEP ? share : width;
-        edges.push_back(edge);
+        edges.push_back(static_cast<int>(std::max<long long>(INT_MIN, std::min<long long>(INT_MAX, edge))));
     }
     SendMessageW(bar.handle, SB_SETPARTS, edges.size(), reinterpret_cast<LPARAM>(edges.data()));
 }
@@ -44,13 +48,14 @@ HWND bar_handle(Id id) {
     return status_bars.find(id, bar) ? bar.handle : nullptr;
 }
 
-} // namespace
-
+// Sends the bar's parent its current inner size, as a resize would.
 void notify_parent_size(HWND parent) {
     RECT inner;
     GetClientRect(parent, &inner);
     SendMessageW(parent, WM_SIZE, SIZE_RESTORED, MAKELPARAM(inner.right, inner.bottom));
 }
+
+} // namespace
 
 void status_bars_follow_parent(HWND parent) {
     RECT inner;

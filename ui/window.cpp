@@ -66,20 +66,14 @@ void forget_children_of(HWND parent) {
 }
 
 bool window_id_of(HWND handle, Id &id) {
-    for (auto &entry : windows.snapshot()) {
-        if (entry.second.handle == handle) {
-            id = entry.first;
-            return true;
-        }
-    }
-    return false;
+    return handle && windows.find_if([handle](const Window &window) { return window.handle == handle; }, id);
 }
 
 HWND gadget_target() { return target_window; }
 
 void initialise() {
     program_icon = LoadIconW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(PROGRAM_ICON));
-    arrow_cursor = LoadCursorW(nullptr, MAKEINTRESOURCEW(32512)); // IDC_ARROW
+    arrow_cursor = LoadCursorW(nullptr, IDC_ARROW);
     initialise_gadgets();
     InitCommonControls();
     CoInitialize(nullptr);
