@@ -3,9 +3,12 @@
 //   krumenfeger_bench scan FOLDER RUNS
 //   krumenfeger_bench remove PROGRAM_FOLDER_PREFIX BASELINE_FOLDER_PREFIX RUNS
 //   krumenfeger_bench startup RUNS
+//   krumenfeger_bench startup-process RUNS   (krumenfeger.exe against krumenfeger_bare_window.exe,
+//                                             both beside this program: process start to first wait)
 // The remove folders are PREFIX1 .. PREFIXn, one per run, each holding the same number of junk files.
 #include "app/identifiers.h"
 #include "app/shell.h"
+#include "bench/bare_window.h"
 #include "cleanup/cleanup.h"
 #include "ui/ui.h"
 
@@ -119,49 +122,6 @@ int bench_remove(const std::wstring &program_prefix, const std::wstring &baselin
     return all_gone && files > 0 ? 0 : 1;
 }
 
-// The floor for start-up: the same window, menu, status bar and buttons in plain Win32, shown
-// either once it is complete, as a hand-written program would, or at once, as the program does.
-HWND bare_open(bool show_first) {
-    INITCOMMONCONTROLSEX classes = {sizeof classes, ICC_BAR_CLASSES};
-    InitCommonControlsEx(&classes);
-    WNDCLASSEXW window_class = {};
-    window_class.cbSize = sizeof window_class;
-    window_class.lpfnWndProc = DefWindowProcW;
-    window_class.hInstance = GetModuleHandleW(nullptr);
-    window_class.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-    window_class.hbrBackground = GetSysColorBrush(COLOR_BTNFACE);
-    window_class.lpszClassName = L"BareWindow";
-    RegisterClassExW(&window_class);
-    RECT outer = {0, 0, 200, 180};
-    AdjustWindowRectEx(&outer, WS_CAPTION | WS_SYSMENU, FALSE, 0);
-    HWND window = CreateWindowExW(0, L"BareWindow", L"Bare", WS_CAPTION | WS_SYSMENU, 100, 200,
-                                  outer.right - outer.left, outer.bottom - outer.top, nullptr, nullptr,
-                                  window_class.hInstance, nullptr);
-    if (show_first)
-        ShowWindow(window, SW_SHOWNORMAL);
-    HMENU bar = CreateMenu(), file = CreateMenu(), information = CreateMenu();
-    AppendMenuW(file, MF_STRING, 2, L"Beenden");
-    AppendMenuW(information, MF_STRING, 3, L"über...");
-    AppendMenuW(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(file), L"Datei");
-    AppendMenuW(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(information), L"Information");
-    SetMenu(window, bar);
-    HWND status = CreateStatusWindowW(WS_CHILD | WS_VISIBLE, L"", window, 1);
-    int edges[] = {60, 160, 173, 186, 199};
-    SendMessageW(status, SB_SETPARTS, 5, reinterpret_cast<LPARAM>(edges));
-    SendMessageW(status, SB_SETTEXTW, 0, reinterpret_cast<LPARAM>(L" Version"));
-    SendMessageW(status, SB_SETTEXTW, 1, reinterpret_cast<LPARAM>(L"0.9 "));
-    HFONT font = static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
-    const wchar_t *texts[] = {L"Vumbrel Musikverzeichnis wählen", L"Programm beenden"};
-    for (int i = 0; i < 2; ++i) {
-        HWND button = CreateWindowExW(0, L"Button", texts[i], WS_CHILD | WS_VISIBLE | WS_TABSTOP, 10,
-                                      30 + 50 * i, 180, 40, window, nullptr, window_class.hInstance, nullptr);
-        SendMessageW(button, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
-    }
-    if (!show_first)
-        ShowWindow(window, SW_SHOWNORMAL);
-    return window;
-}
-
 int bench_startup(int runs) {
     std::vector<double> bare, bare_shown_first, program;
     ui::shut_down();
@@ -188,15 +148,56 @@ int bench_startup(int runs) {
     return 0;
 }
 
+std::wstring beside_this_program(const wchar_t *name) {
+    wchar_t path[MAX_PATH] = L"";
+    GetModuleFileNameW(nullptr, path, MAX_PATH);
+    std::wstring folder(path);
+    return folder.substr(0, folder.find_last_of(L'\\') + 1) + name;
+}
+
+// From creating the process until it first waits for input, which is when WaitForInputIdle returns.
+double time_to_first_wait(std::wstring command_line) {
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process = {};
+    double start = now_ms();
+    if (!CreateProcessW(nullptr, &command_line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                        &process))
+        return -1.0;
+    DWORD idle = WaitForInputIdle(process.hProcess, 10000);
+    double elapsed = now_ms() - start;
+    TerminateProcess(process.hProcess, 0);
+    WaitForSingleObject(process.hProcess, 10000);
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    return idle == 0 ? elapsed : -1.0;
+}
+
+int bench_startup_process(int runs) {
+    std::wstring program = L"\"" + beside_this_program(L"krumenfeger.exe") + L"\"";
+    std::wstring bare = L"\"" + beside_this_program(L"krumenfeger_bare_window.exe") + L"\"";
+    std::vector<double> bare_times, program_times;
+    for (int run = 0; run < runs; ++run) {
+        bare_times.push_back(time_to_first_wait(bare));
+        program_times.push_back(time_to_first_wait(program));
+    }
+    bool measured = median(bare_times) > 0 && median(program_times) > 0;
+    std::printf("startup-process runs=%d bare_ms=%.1f program_ms=%.1f ratio=%.2f\n", runs, median(bare_times),
+                median(program_times), median(program_times) / median(bare_times));
+    return measured ? 0 : 1;
+}
+
 } // namespace
 
 int wmain(int argc, wchar_t **argv) {
+    std::wstring mode = argc > 1 ? argv[1] : L"";
+    if (mode == L"startup-process" && argc == 3)
+        return bench_startup_process(_wtoi(argv[2]));
     ui::initialise();
     cleanup::reset_state();
     if (!app::open_main_window())
         return 2;
     int result = 2;
-    std::wstring mode = argc > 1 ? argv[1] : L"";
     if (mode == L"scan" && argc == 4)
         result = bench_scan(argv[2], _wtoi(argv[3]));
     else if (mode == L"startup" && argc == 3)
@@ -205,7 +206,7 @@ int wmain(int argc, wchar_t **argv) {
         result = bench_remove(argv[2], argv[3], _wtoi(argv[4]));
     else
         std::fprintf(stderr, "usage: krumenfeger_bench scan FOLDER RUNS | remove PROGRAM_PREFIX "
-                             "BASELINE_PREFIX RUNS | startup RUNS\n");
+                             "BASELINE_PREFIX RUNS | startup RUNS | startup-process RUNS\n");
     ui::shut_down();
     return result;
 }

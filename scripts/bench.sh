@@ -21,7 +21,7 @@ fi
 bash scripts/setup.sh
 for arch in x64 x86; do
     cmake --preset "$arch-release" -DKRUMENFEGER_WERROR=ON >/dev/null
-    cmake --build --preset "$arch-release" --target krumenfeger_bench --parallel "${JOBS:-2}"
+    cmake --build --preset "$arch-release" --target krumenfeger_bench krumenfeger krumenfeger_bare_window --parallel "${JOBS:-2}"
 done
 
 own_display=0
@@ -45,6 +45,8 @@ status=0
 for arch in x64 x86; do
     echo -n "$arch "
     wine "build/release-$arch/krumenfeger_bench.exe" startup 21 || status=1
+    echo -n "$arch "
+    wine "build/release-$arch/krumenfeger_bench.exe" startup-process 15 || status=1
 done
 for size in "${scan_sizes[@]}"; do
     python3 scripts/make_bench_folders.py scan "$folders/scan$size" "$size"
