@@ -69,18 +69,6 @@ BOOL CALLBACK collect_chooser_labels(HWND child, LPARAM text) {
     return TRUE;
 }
 
-std::wstring selected_tree_text(HWND tree) {
-    wchar_t text[MAX_PATH] = L"";
-    TVITEMW item = {};
-    item.mask = TVIF_TEXT;
-    item.hItem = reinterpret_cast<HTREEITEM>(SendMessageW(tree, TVM_GETNEXTITEM, TVGN_CARET, 0));
-    item.pszText = text;
-    item.cchTextMax = MAX_PATH;
-    if (!item.hItem || !SendMessageW(tree, TVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&item)))
-        return std::wstring();
-    return text;
-}
-
 void CALLBACK answer_chooser(HWND, UINT, UINT_PTR, DWORD) {
     if (chooser_answer.answered)
         return;
@@ -94,7 +82,7 @@ void CALLBACK answer_chooser(HWND, UINT, UINT_PTR, DWORD) {
         HWND tree = FindWindowExW(dialog, nullptr, WC_TREEVIEWW, nullptr);
         SendMessageW(dialog, BFFM_SETSELECTIONW, TRUE, reinterpret_cast<LPARAM>(folder.c_str()));
         ++chooser_answer.tries;
-        chooser_answer.last_shown = selected_tree_text(tree);
+        chooser_answer.last_shown = testing_support::selected_tree_text(tree);
         bool shown = chooser_answer.last_shown == folder.substr(folder.find_last_of(L'\\') + 1);
         if (!shown && static_cast<LONG>(GetTickCount() - chooser_answer.deadline) < 0)
             return; // again at the next tick

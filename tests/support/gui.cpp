@@ -89,14 +89,7 @@ bool folder_selected(HWND dialog, const std::wstring &folder) {
     if (separator == std::wstring::npos)
         return true; // a drive root is shown under a name of the shell's own
     HWND tree = FindWindowExW(dialog, nullptr, L"SysTreeView32", nullptr);
-    wchar_t text[MAX_PATH] = L"";
-    TVITEMW item = {};
-    item.mask = TVIF_TEXT;
-    item.hItem = reinterpret_cast<HTREEITEM>(SendMessageW(tree, TVM_GETNEXTITEM, TVGN_CARET, 0));
-    item.pszText = text;
-    item.cchTextMax = MAX_PATH;
-    return item.hItem && SendMessageW(tree, TVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&item)) &&
-           _wcsicmp(text, path.c_str() + separator + 1) == 0;
+    return _wcsicmp(selected_tree_text(tree).c_str(), path.c_str() + separator + 1) == 0;
 }
 
 // Selects the wanted folder; false while the chooser has not taken the selection yet.
@@ -183,6 +176,18 @@ std::vector<SeenDialog> answered() {
     std::vector<SeenDialog> seen;
     seen.swap(answering.seen);
     return seen;
+}
+
+std::wstring selected_tree_text(HWND tree) {
+    wchar_t text[MAX_PATH] = L"";
+    TVITEMW item = {};
+    item.mask = TVIF_TEXT;
+    item.hItem = reinterpret_cast<HTREEITEM>(SendMessageW(tree, TVM_GETNEXTITEM, TVGN_CARET, 0));
+    item.pszText = text;
+    item.cchTextMax = MAX_PATH;
+    if (!item.hItem || !SendMessageW(tree, TVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&item)))
+        return std::wstring();
+    return text;
 }
 
 std::wstring window_text(HWND window) {

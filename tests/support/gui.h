@@ -34,6 +34,9 @@ void answer_dialogs(const std::vector<Answer> &answers, DWORD give_up_ms = 10000
 // Stops answering and returns the dialogs seen since answer_dialogs().
 std::vector<SeenDialog> answered();
 
+// The text of a tree view's selected item; empty when nothing is selected.
+std::wstring selected_tree_text(HWND tree);
+
 // Window text of any window.
 std::wstring window_text(HWND window);
 
