@@ -46,7 +46,7 @@ for arch in x64 x86; do
     echo -n "$arch "
     wine "build/release-$arch/krumenfeger_bench.exe" startup 21 || status=1
     echo -n "$arch "
-    wine "build/release-$arch/krumenfeger_bench.exe" startup-process 15 || status=1
+    wine "build/release-$arch/krumenfeger_bench.exe" startup-process 21 || status=1
 done
 for size in "${scan_sizes[@]}"; do
     python3 scripts/make_bench_folders.py scan "$folders/scan$size" "$size"
