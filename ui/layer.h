@@ -3,6 +3,7 @@
 
 #include "ui/ui.h"
 
+#include <iterator>
 #include <map>
 #include <mutex>
 #include <vector>
@@ -45,6 +46,11 @@ template <typename T> class Table {
             }
         }
         return false;
+    }
+    template <typename Match> void erase_if(Match match) {
+        std::lock_guard<std::mutex> guard(lock_);
+        for (auto it = items_.begin(); it != items_.end();)
+            it = match(it->second) ? items_.erase(it) : std::next(it);
     }
     std::vector<std::pair<Id, T>> snapshot() {
         std::lock_guard<std::mutex> guard(lock_);
@@ -89,9 +95,6 @@ extern Table<Window> windows;
 extern Table<Gadget> gadgets;
 extern Table<StatusBar> status_bars;
 extern Table<MenuBar> menu_bars;
-
-// Forgets the gadgets, status bars and menu bars of a window that is about to be destroyed.
-void forget_children_of(HWND window);
 
 // The layer's private message by which a list reports a click, selection or drag to its window:
 // wParam carries the list's identifier, lParam the subtype.

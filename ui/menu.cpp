@@ -5,6 +5,9 @@ namespace ui {
 
 namespace {
 
+// A menu command comes back as 16 bits of WM_COMMAND; a wider number could not be told apart.
+constexpr Id MENU_ITEM_MAX = 0xFFFF;
+
 // The menu being built, per thread: its bar, its window and the drop-down that takes new items.
 struct MenuInProgress {
     HMENU bar = nullptr;
@@ -58,9 +61,6 @@ void add_menu_title(const wchar_t *text) {
     building.drop_down = drop_down;
     show_menu_bar(true);
 }
-
-// A menu command comes back as 16 bits of WM_COMMAND; a wider number could not be told apart.
-constexpr Id MENU_ITEM_MAX = 0xFFFF;
 
 void add_menu_item(Id item, const wchar_t *text) {
     if (!building.drop_down || item < 0 || item > MENU_ITEM_MAX)

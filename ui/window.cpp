@@ -26,6 +26,13 @@ thread_local HWND target_window;
 
 std::wstring class_name_for(Id id) { return L"KrumenfegerWindow" + std::to_wstring(id); }
 
+// Forgets the gadgets, status bars and menu bars of a window that is about to be destroyed.
+void forget_children_of(HWND parent) {
+    gadgets.erase_if([parent](const Gadget &gadget) { return gadget.parent == parent; });
+    status_bars.erase_if([parent](const StatusBar &bar) { return bar.parent == parent; });
+    menu_bars.erase_if([parent](const MenuBar &menu) { return menu.window == parent; });
+}
+
 void close_window(Id id) {
     Window window;
     if (!windows.take(id, window))
@@ -46,24 +53,6 @@ POINT centred(const RECT &area, int width, int height) {
 }
 
 } // namespace
-
-void forget_children_of(HWND parent) {
-    for (auto &entry : gadgets.snapshot()) {
-        Gadget gadget;
-        if (entry.second.parent == parent)
-            gadgets.take(entry.first, gadget);
-    }
-    for (auto &entry : status_bars.snapshot()) {
-        StatusBar bar;
-        if (entry.second.parent == parent)
-            status_bars.take(entry.first, bar);
-    }
-    for (auto &entry : menu_bars.snapshot()) {
-        MenuBar menu;
-        if (entry.second.window == parent)
-            menu_bars.take(entry.first, menu);
-    }
-}
 
 bool window_id_of(HWND handle, Id &id) {
     return handle && windows.find_if([handle](const Window &window) { return window.handle == handle; }, id);
