@@ -16,7 +16,8 @@ cmake --build --preset x64 --parallel "${JOBS:-2}" --target krumenfeger
 
 if [ -n "${DISPLAY:-}" ]; then
     kf_prepare_prefix "$root/build/wineprefix-run"
-    exec wine "$EXE"
+    export WINELOADER="$KF_WINE64"
+    exec "$KF_WINE64" "$EXE"
 fi
 
 own_wineserver=0
@@ -32,7 +33,7 @@ trap 'exit 130' INT TERM
 kf_start_xvfb
 kf_prepare_prefix "$root/build/wineprefix-run"
 own_wineserver=1
-wine "$EXE" &
+kf_wine64 "$EXE" &
 program=$!
 
 window=""

@@ -6,8 +6,54 @@
 export WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-mscoree,mshtml=}"
 export WINEDEBUG="${WINEDEBUG:-fixme-all}"
 
+# Wine's two loaders. Debian's `wine` launcher takes the 32-bit one whenever wine32 is installed, even
+# for a 64-bit program, which costs emulation where the kernel runs no i386 code: 64-bit programs and
+# Wine's own tools always go through the 64-bit loader.
+KF_WINE64=/usr/lib/wine/wine64
+KF_WINE32=/usr/lib/wine/wine
+
+# Where setup-i386.sh notes how i386 programs run: "native", or "emulated"/"forced" with the qemu it
+# registered. Kept in /run, which a reboot clears together with the binfmt_misc registrations.
+KF_I386_STAMP=/run/krumenfeger-i386
+
 KF_XVFB_PID=""
 KF_SCREEN="${KF_SCREEN:-1920x1200x24}"
+
+# Runs Wine's 64-bit loader: for 64-bit programs and Wine's tools (wineboot, reg, cmd).
+kf_wine64() {
+    WINELOADER="$KF_WINE64" "$KF_WINE64" "$@"
+}
+
+# True for a 32-bit x86 Windows program (PE machine 0x14c).
+kf_is_x86_program() {
+    local header machine
+    header=$(od -An -t u4 -j 60 -N 4 "$1" 2>/dev/null | tr -d ' ')
+    [ -n "$header" ] || return 1
+    machine=$(od -An -t x2 -j $((header + 4)) -N 2 "$1" 2>/dev/null | tr -d ' ')
+    [ "$machine" = 014c ]
+}
+
+# Runs a Windows program through the loader of its own architecture.
+kf_wine() {
+    if kf_is_x86_program "$1"; then
+        env -u WINELOADER "$KF_WINE32" "$@"
+    else
+        kf_wine64 "$@"
+    fi
+}
+
+# True when i386 Linux programs start here, natively or under the emulator setup-i386.sh registered.
+kf_i386_runs() {
+    /lib/ld-linux.so.2 --version >/dev/null 2>&1
+}
+
+# True when i386 programs run under emulation, which makes every x86 timing a timing of the emulator.
+kf_i386_emulated() {
+    case "$(cat "$KF_I386_STAMP" 2>/dev/null)" in
+    emulated* | forced*) return 0 ;;
+    *) return 1 ;;
+    esac
+}
 
 # Starts a private Xvfb on a free display number and exports DISPLAY. Returns non-zero if it fails.
 kf_start_xvfb() {
@@ -36,7 +82,17 @@ kf_stop_xvfb() {
     if [ -n "$KF_XVFB_PID" ]; then
         kill "$KF_XVFB_PID" 2>/dev/null
         wait "$KF_XVFB_PID" 2>/dev/null
-        KF_XVFB_PID=""
+        # Wine's two loaders. Debian's `wine` launcher takes the 32-bit one whenever wine32 is installed, even
+# for a 64-bit program, which costs emulation where the kernel runs no i386 code: 64-bit programs and
+# Wine's own tools always go through the 64-bit loader.
+KF_WINE64=/usr/lib/wine/wine64
+KF_WINE32=/usr/lib/wine/wine
+
+# Where setup-i386.sh notes how i386 programs run: "native", or "emulated"/"forced" with the qemu it
+# registered. Kept in /run, which a reboot clears together with the binfmt_misc registrations.
+KF_I386_STAMP=/run/krumenfeger-i386
+
+KF_XVFB_PID=""
     fi
     return 0
 }
@@ -51,8 +107,8 @@ kf_prepare_prefix() {
         flock 9
         [ -f "$WINEPREFIX/.krumenfeger-ready" ] && exit 0
         echo "Creating the Wine prefix $WINEPREFIX (once)..." >&2
-        if wineboot -i >"$WINEPREFIX.log" 2>&1 &&
-            wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >>"$WINEPREFIX.log" 2>&1 &&
+        if kf_wine64 wineboot -i >"$WINEPREFIX.log" 2>&1 &&
+            kf_wine64 reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >>"$WINEPREFIX.log" 2>&1 &&
             timeout 300 wineserver -w; then
             touch "$WINEPREFIX/.krumenfeger-ready"
         else

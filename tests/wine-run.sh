@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Runs a Windows executable under Wine: CTest's emulator for the cross-built tests.
+# Runs a Windows executable under Wine, through the loader of its architecture: CTest's emulator for
+# the cross-built tests.
 # Uses the display and WINEPREFIX it is given; without them, a private Xvfb for this one run and a
 # prefix beside the executable (created on first use).
 set -uo pipefail
@@ -20,7 +21,7 @@ if [ -z "${WINEPREFIX:-}" ]; then
     kf_prepare_prefix "$(cd "$(dirname "$1")" && pwd)/wineprefix" || exit 1
 fi
 
-wine "$@"
+kf_wine "$@"
 status=$?
 
 if [ "$own_display" = 1 ]; then
