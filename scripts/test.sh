@@ -40,7 +40,7 @@ build() {
 
 check_format() {
     local sources
-    mapfile -t sources < <(find app ui cleanup tests bench -name '*.cpp' -o -name '*.h' 2>/dev/null | sort)
+    mapfile -t sources < <(find app common ui cleanup tests bench -name '*.cpp' -o -name '*.h' 2>/dev/null | sort)
     if [ ${#sources[@]} -eq 0 ]; then
         echo "no sources to check"
         return 0
@@ -79,10 +79,6 @@ for arch in "${built[@]}"; do
         runnable+=("$arch")
     fi
 done
-if kf_i386_emulated; then
-    # Emulated x86 runs several times slower; the suites' bounded waits stretch by this factor.
-    export KF_WAIT_FACTOR="${KF_WAIT_FACTOR:-4}"
-fi
 
 if [ ${#runnable[@]} -gt 0 ]; then
     # One display and one Wine server for the whole run: every test then starts Wine quickly.
