@@ -1,9 +1,9 @@
 #!/usr/bin/env python3
 """Checks that a built krumenfeger.exe is the self-contained Windows program it should be.
 
-Reads the PE file directly (no third-party module): machine type, GUI subsystem, zero time stamp,
-imports limited to Windows system DLLs (no MinGW runtime DLL, no SHELL32), icon 1 with one 22x22
-32-bit image, a manifest that only asks for common controls 6.0.0.0, and no version block.
+Reads the PE file with pefile: machine type, GUI subsystem, zero time stamp, imports limited to Windows
+system DLLs (no MinGW runtime DLL, no SHELL32), icon 1 with one 22x22 32-bit image, a manifest that
+only asks for common controls 6.0.0.0, and no version block.
 Usage: check_pe.py --arch x64|x86 krumenfeger.exe
 """
 import argparse
@@ -11,12 +11,19 @@ import struct
 import sys
 import xml.etree.ElementTree as ET
 
-MACHINES = {"x64": 0x8664, "x86": 0x14C}
+import pefile
+
+MACHINES = {
+    "x64": pefile.MACHINE_TYPE["IMAGE_FILE_MACHINE_AMD64"],
+    "x86": pefile.MACHINE_TYPE["IMAGE_FILE_MACHINE_I386"],
+}
 MANIFEST_ARCHES = {"x64": "amd64", "x86": "x86"}
-SUBSYSTEM_GUI = 2
+SUBSYSTEM_GUI = pefile.SUBSYSTEM_TYPE["IMAGE_SUBSYSTEM_WINDOWS_GUI"]
 ALLOWED_DLLS = {"kernel32.dll", "user32.dll", "gdi32.dll", "comctl32.dll", "ole32.dll", "msvcrt.dll"}
-DIR_IMPORT, DIR_RESOURCE, DIR_DELAY_IMPORT = 1, 2, 13
-RT_ICON, RT_GROUP_ICON, RT_VERSION, RT_MANIFEST = 3, 14, 16, 24
+DIRECTORIES = [pefile.DIRECTORY_ENTRY[name] for name in (
+    "IMAGE_DIRECTORY_ENTRY_IMPORT", "IMAGE_DIRECTORY_ENTRY_DELAY_IMPORT", "IMAGE_DIRECTORY_ENTRY_RESOURCE")]
+RT_ICON, RT_GROUP_ICON, RT_VERSION, RT_MANIFEST = (
+    pefile.RESOURCE_TYPE[name] for name in ("RT_ICON", "RT_GROUP_ICON", "RT_VERSION", "RT_MANIFEST"))
 ICON_SIZE, ICON_BITS = 22, 32
 ASM = "{urn:schemas-microsoft-com:asm.v1}"
 COMMON_CONTROLS = {
@@ -28,76 +35,28 @@ COMMON_CONTROLS = {
 }
 
 
-class Image:
-    """A PE file's headers, sections and data directories, with reads by relative virtual address."""
-
-    def __init__(self, data):
-        self.data = data
-        pe = struct.unpack_from("<I", data, 0x3C)[0]
-        if data[:2] != b"MZ" or data[pe : pe + 4] != b"PE\0\0":
-            raise ValueError("not a PE file")
-        self.machine, sections, self.timestamp, _, _, optional_size, _ = struct.unpack_from("<HHIIIHH", data, pe + 4)
-        optional = pe + 24
-        wide = struct.unpack_from("<H", data, optional)[0] == 0x20B  # PE32+
-        self.subsystem = struct.unpack_from("<H", data, optional + 68)[0]
-        count = struct.unpack_from("<I", data, optional + (108 if wide else 92))[0]
-        first = optional + (112 if wide else 96)
-        self.directories = [struct.unpack_from("<II", data, first + 8 * i) for i in range(count)]
-        table = optional + optional_size
-        self.sections = [struct.unpack_from("<IIII", data, table + 40 * i + 8) for i in range(sections)]
-
-    def offset(self, rva):
-        for virtual_size, address, raw_size, raw_at in self.sections:
-            if address <= rva < address + max(virtual_size, raw_size):
-                return raw_at + rva - address
-        raise ValueError(f"address {rva:#x} lies in no section")
-
-    def read(self, rva, size):
-        at = self.offset(rva)
-        return self.data[at : at + size]
-
-    def text(self, rva):
-        at = self.offset(rva)
-        return self.data[at : self.data.index(b"\0", at)].decode("ascii")
-
-    def directory(self, index):
-        return self.directories[index] if index < len(self.directories) else (0, 0)
+def imports(pe):
+    """The import and delay-import tables: each DLL's lower-case name with the names of its functions
+    (a function imported by number is its number)."""
+    tables = getattr(pe, "DIRECTORY_ENTRY_IMPORT", []) + getattr(pe, "DIRECTORY_ENTRY_DELAY_IMPORT", [])
+    return [(entry.dll.decode("ascii").lower(),
+             {symbol.name.decode("ascii") if symbol.name else symbol.ordinal for symbol in entry.imports})
+            for entry in tables]
 
 
-def imported_dlls(image):
-    """Lower-case names of the DLLs in the import and delay-import tables."""
-    names = []
-    for index, size, name_field in ((DIR_IMPORT, 20, 3), (DIR_DELAY_IMPORT, 32, 1)):
-        rva = image.directory(index)[0]
-        while rva:
-            fields = struct.unpack_from(f"<{size // 4}I", image.read(rva, size))
-            if not any(fields):
-                break
-            names.append(image.text(fields[name_field]).lower())
-            rva += size
-    return names
-
-
-def resources(image):
+def resources(pe):
     """Maps (type, id) to the data of the resource's first language; named entries are kept by name."""
-    base = image.directory(DIR_RESOURCE)[0]
     found = {}
+    if not hasattr(pe, "DIRECTORY_ENTRY_RESOURCE"):
+        return found
 
-    def entries(table):
-        named, numbered = struct.unpack_from("<HH", image.read(base + table + 12, 4))
-        for i in range(named + numbered):
-            key, target = struct.unpack_from("<II", image.read(base + table + 16 + 8 * i, 8))
-            if key & 0x80000000:
-                length = struct.unpack_from("<H", image.read(base + (key & 0x7FFFFFFF), 2))[0]
-                key = image.read(base + (key & 0x7FFFFFFF) + 2, 2 * length).decode("utf-16-le")
-            yield key, target & 0x7FFFFFFF
+    def key(entry):
+        return entry.id if entry.name is None else str(entry.name)
 
-    if base:
-        for kind, names in entries(0):
-            for ident, languages in entries(names):
-                _, leaf = next(entries(languages))
-                rva, size = struct.unpack_from("<II", image.read(base + leaf, 8))
-                found[(kind, ident)] = image.read(rva, size)
+    for kind in pe.DIRECTORY_ENTRY_RESOURCE.entries:
+        for item in kind.directory.entries:
+            leaf = item.directory.entries[0].data.struct
+            found[(key(kind), key(item))] = pe.get_data(leaf.OffsetToData, leaf.Size)
     return found
 
 
@@ -126,6 +85,8 @@ def import_problem(dll):
 
 
 def icon_problems(found):
+    # The group and image layouts are the icon file's own (GRPICONDIR, BITMAPINFOHEADER), which pefile
+    # leaves as bytes.
     group = found.get((RT_GROUP_ICON, 1))
     if group is None:
         return ["no icon group 1"]
@@ -145,18 +106,19 @@ def icon_problems(found):
 
 
 def problems(path, arch):
-    image = Image(open(path, "rb").read())
+    pe = pefile.PE(path, fast_load=True)
+    pe.parse_data_directories(directories=DIRECTORIES)
     found = []
-    if image.machine != MACHINES[arch]:
-        found.append(f"machine: expected {MACHINES[arch]:#x}, actual {image.machine:#x}")
-    if image.subsystem != SUBSYSTEM_GUI:
-        found.append(f"subsystem: expected {SUBSYSTEM_GUI} (GUI), actual {image.subsystem}")
-    if image.timestamp != 0:
-        found.append(f"time stamp: expected 0, actual {image.timestamp:#x}")
-    dlls = imported_dlls(image)
-    print(f"imports: {', '.join(dlls)}")
-    found += [import_problem(dll) for dll in dlls if dll not in ALLOWED_DLLS]
-    parts = resources(image)
+    if pe.FILE_HEADER.Machine != MACHINES[arch]:
+        found.append(f"machine: expected {MACHINES[arch]:#x}, actual {pe.FILE_HEADER.Machine:#x}")
+    if pe.OPTIONAL_HEADER.Subsystem != SUBSYSTEM_GUI:
+        found.append(f"subsystem: expected {SUBSYSTEM_GUI} (GUI), actual {pe.OPTIONAL_HEADER.Subsystem}")
+    if pe.FILE_HEADER.TimeDateStamp != 0:
+        found.append(f"time stamp: expected 0, actual {pe.FILE_HEADER.TimeDateStamp:#x}")
+    imported = imports(pe)
+    print(f"imports: {', '.join(dll for dll, _ in imported)}")
+    found += [import_problem(dll) for dll, _ in imported if dll not in ALLOWED_DLLS]
+    parts = resources(pe)
     found += icon_problems(parts)
     manifest = parts.get((RT_MANIFEST, 1))
     if manifest is None:
