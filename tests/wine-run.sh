@@ -21,6 +21,7 @@ if [ -z "${WINEPREFIX:-}" ]; then
     kf_prepare_prefix "$(cd "$(dirname "$1")" && pwd)/wineprefix" || exit 1
 fi
 
+export KRUMENFEGER_CHOOSER_STOPS_SHORT=1 # Wine's folder chooser may stop short of a path (tests/e2e/driver.cpp)
 kf_wine "$@"
 status=$?
 
