@@ -1,7 +1,8 @@
 #include "app/shell.h"
 
-#include "app/identifiers.h"
 #include "cleanup/cleanup.h"
+#include "common/identifiers.h"
+#include "common/start_layout.h"
 #include "ui/ui.h"
 
 namespace app {
@@ -80,16 +81,16 @@ void run_event_loop() {
 } // namespace
 
 bool open_main_window() {
-    if (!ui::open_window(ids::MAIN_WINDOW, MAIN_X, MAIN_Y, ids::START_WIDTH, ids::START_HEIGHT, TITLE,
+    if (!ui::open_window(ids::MAIN_WINDOW, MAIN_X, MAIN_Y, start_layout::WIDTH, start_layout::HEIGHT, TITLE,
                          MAIN_WINDOW_STYLE)) {
         ui::message_box(OPEN_FAILED_TITLE, OPEN_FAILED_TEXT, ui::BOX_OK);
         return false;
     }
     add_menu();
     add_status_bar();
-    ui::create_button(ids::BUTTON_CHOOSE_FOLDER, START_BUTTON_X, CHOOSE_BUTTON_Y, ids::START_BUTTON_WIDTH,
+    ui::create_button(ids::BUTTON_CHOOSE_FOLDER, START_BUTTON_X, CHOOSE_BUTTON_Y, start_layout::BUTTON_WIDTH,
                       START_BUTTON_HEIGHT, CHOOSE_BUTTON_TEXT);
-    ui::create_button(ids::BUTTON_QUIT, START_BUTTON_X, QUIT_BUTTON_Y, ids::START_BUTTON_WIDTH,
+    ui::create_button(ids::BUTTON_QUIT, START_BUTTON_X, QUIT_BUTTON_Y, start_layout::BUTTON_WIDTH,
                       START_BUTTON_HEIGHT, QUIT_BUTTON_TEXT);
     return true;
 }

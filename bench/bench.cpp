@@ -6,10 +6,10 @@
 //   krumenfeger_bench startup-process RUNS   (krumenfeger.exe against krumenfeger_bare_window.exe,
 //                                             both beside this program: process start to first wait)
 // The remove folders are PREFIX1 .. PREFIXn, one per run, each holding the same number of junk files.
-#include "app/identifiers.h"
 #include "app/shell.h"
 #include "bench/bare_window.h"
 #include "cleanup/cleanup.h"
+#include "common/identifiers.h"
 #include "ui/ui.h"
 
 #include <commctrl.h>

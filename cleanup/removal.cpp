@@ -1,7 +1,7 @@
 // Deleting the junk files the junk list names, after one confirmation.
-#include "app/identifiers.h"
 #include "cleanup/cleanup.h"
 #include "cleanup/view.h"
+#include "common/identifiers.h"
 
 namespace cleanup {
 

@@ -1,8 +1,8 @@
 // The walk over the music folder that sorts its files into junk, MP3 and other.
-#include "app/identifiers.h"
 #include "cleanup/cleanup.h"
 #include "cleanup/listing.h"
 #include "cleanup/view.h"
+#include "common/identifiers.h"
 
 namespace cleanup {
 

@@ -1,8 +1,9 @@
 // The results view: the folder choice that builds it, and its painting during long changes.
 #include "cleanup/view.h"
 
-#include "app/identifiers.h"
 #include "cleanup/cleanup.h"
+#include "common/identifiers.h"
+#include "common/start_layout.h"
 
 namespace cleanup {
 
@@ -52,8 +53,8 @@ const Button BUTTONS[] = {{ids::BUTTON_DELETE_JUNK, JUNK_COLUMN_X, L"Müll lösc
                           {ids::BUTTON_RESCAN, RESCAN_BUTTON_X, L"Neu einlesen"}};
 
 void keep_start_buttons_width() {
-    ui::resize_gadget(ids::BUTTON_CHOOSE_FOLDER, ui::KEEP, ui::KEEP, ids::START_BUTTON_WIDTH, ui::KEEP);
-    ui::resize_gadget(ids::BUTTON_QUIT, ui::KEEP, ui::KEEP, ids::START_BUTTON_WIDTH, ui::KEEP);
+    ui::resize_gadget(ids::BUTTON_CHOOSE_FOLDER, ui::KEEP, ui::KEEP, start_layout::BUTTON_WIDTH, ui::KEEP);
+    ui::resize_gadget(ids::BUTTON_QUIT, ui::KEEP, ui::KEEP, start_layout::BUTTON_WIDTH, ui::KEEP);
 }
 
 // Re-creating the gadgets under their identifiers replaces those of an earlier view: the lists
@@ -82,7 +83,7 @@ void set_view_painting(bool on) {
 } // namespace
 
 void choose_folder_and_show_results() {
-    ui::resize_window(ids::MAIN_WINDOW, ui::KEEP, ui::KEEP, ids::START_WIDTH, ids::START_HEIGHT);
+    ui::resize_window(ids::MAIN_WINDOW, ui::KEEP, ui::KEEP, start_layout::WIDTH, start_layout::HEIGHT);
     keep_start_buttons_width();
     state.music_folder = ui::choose_folder(CHOOSER_PROMPT, CHOOSER_INITIAL_FOLDER);
     if (state.music_folder.empty())

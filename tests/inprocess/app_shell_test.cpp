@@ -2,8 +2,8 @@
 // the About box, the dispatch table, and a whole run from start to a confirmed quit.
 #include "tests/inprocess/ui_test_helpers.h"
 
-#include "app/identifiers.h"
 #include "app/shell.h"
+#include "common/identifiers.h"
 
 #include <commctrl.h>
 

@@ -1,6 +1,6 @@
 // Junk removal on real files: only confirmed junk goes, in list order, and what cannot go stays listed.
-#include "app/identifiers.h"
 #include "cleanup/cleanup.h"
+#include "common/identifiers.h"
 #include "tests/inprocess/cleanup_test_support.h"
 
 #include <commctrl.h>

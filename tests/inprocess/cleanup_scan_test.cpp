@@ -1,6 +1,6 @@
 // Classification and the walk over real folders: the first scan and the rescan as the user starts them.
-#include "app/identifiers.h"
 #include "cleanup/cleanup.h"
+#include "common/identifiers.h"
 #include "tests/inprocess/cleanup_test_support.h"
 
 #include <commctrl.h>

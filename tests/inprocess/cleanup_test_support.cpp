@@ -1,9 +1,9 @@
 #include "tests/inprocess/cleanup_test_support.h"
 
-#include "app/identifiers.h"
 #include "app/shell.h"
 #include "cleanup/cleanup.h"
 #include "cleanup/listing.h"
+#include "common/identifiers.h"
 
 #include <commctrl.h>
 #include <shlobj.h>

@@ -1,6 +1,7 @@
 // The results view: the folder choice, the two layouts and the gadgets the view creates.
-#include "app/identifiers.h"
 #include "cleanup/cleanup.h"
+#include "common/identifiers.h"
+#include "common/start_layout.h"
 #include "tests/inprocess/cleanup_test_support.h"
 
 #include <gtest/gtest.h>
@@ -126,7 +127,7 @@ TEST_F(CleanupView, ResultsViewHasItsLayout) {
 TEST_F(CleanupView, WindowIsSmallWhileTheChooserIsOpen) {
     std::wstring first = folder(L"first");
     std::wstring second = folder(L"second");
-    expect_inner_size(current_layout(), ids::START_WIDTH, ids::START_HEIGHT);
+    expect_inner_size(current_layout(), start_layout::WIDTH, start_layout::HEIGHT);
     choose(first);
     expect_inner_size(current_layout(), RESULTS_WIDTH, RESULTS_HEIGHT);
 
@@ -146,7 +147,7 @@ TEST_F(CleanupView, WindowIsSmallWhileTheChooserIsOpen) {
         choose(second);
     }
     ASSERT_TRUE(chooser_seen);
-    expect_inner_size(during, ids::START_WIDTH, ids::START_HEIGHT);
+    expect_inner_size(during, start_layout::WIDTH, start_layout::HEIGHT);
     expect_frame(CHOOSE_BUTTON_FRAME, choose_button, "start button while choosing");
     expect_frame(QUIT_BUTTON_FRAME, quit_button, "quit button while choosing");
     expect_inner_size(current_layout(), RESULTS_WIDTH, RESULTS_HEIGHT);
@@ -168,7 +169,7 @@ TEST_F(CleanupView, CancelAtTheStartKeepsTheStartLayout) {
     auto seen = choose(L"");
     ASSERT_EQ(1u, seen.size());
     EXPECT_EQ(L"", cleanup::state.music_folder);
-    expect_inner_size(current_layout(), ids::START_WIDTH, ids::START_HEIGHT);
+    expect_inner_size(current_layout(), start_layout::WIDTH, start_layout::HEIGHT);
     for (const ExpectedGadget &expected : RESULTS_GADGETS)
         EXPECT_EQ(nullptr, gadget(expected.id)) << "gadget " << expected.id;
     EXPECT_EQ(L"", status_field(ids::FIELD_JUNK_COUNT));
@@ -211,7 +212,7 @@ TEST_F(CleanupView, CancelWhileTheResultsShow) {
     choose(first);
     ViewState before = view_state();
     choose(L"");
-    expect_inner_size(current_layout(), ids::START_WIDTH, ids::START_HEIGHT);
+    expect_inner_size(current_layout(), start_layout::WIDTH, start_layout::HEIGHT);
     before.music_folder.clear();
     expect_same_view(before, view_state());
     // The earlier view's gadgets still exist, outside the small inner area.

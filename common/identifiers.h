@@ -1,6 +1,7 @@
 // Every numbered window-system object of the program, in one place (the folder listing has its own
 // space, in cleanup/). Each kind of object has its own identifier space, so the numbers only have to
-// be unique within a kind; they are kept distinct all the same.
+// be unique within a kind; they are kept distinct all the same. Here rather than in app/ or cleanup/
+// because both address these objects and neither folder may depend on the other.
 #pragma once
 
 #include "ui/ui.h"
@@ -30,11 +31,5 @@ constexpr int FIELD_VERSION = 1;
 constexpr int FIELD_JUNK_COUNT = 2;
 constexpr int FIELD_MP3_COUNT = 3;
 constexpr int FIELD_OTHER_COUNT = 4;
-
-// Geometry the start layout and the results view share: inner sizes as passed to resize_window
-// (menu bar included), and the start buttons' width.
-constexpr int START_WIDTH = 200;
-constexpr int START_HEIGHT = 180;
-constexpr int START_BUTTON_WIDTH = 180;
 
 } // namespace ids
