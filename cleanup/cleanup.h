@@ -11,13 +11,13 @@ namespace cleanup {
 // What the program knows about the music folder, for the whole run: the folder chosen last (with
 // its trailing backslash; empty after a cancelled choice) and what the last walk of it found.
 // Global because every handler of the one results view reads or writes it.
-struct State {
-    std::wstring music_folder;
+struct MusicFolder {
+    std::wstring path;
     ui::Id junk_count = 0;
     ui::Id mp3_count = 0;
     ui::Id other_count = 0;
 };
-extern State state;
+extern MusicFolder music_folder;
 
 // The values the program starts with: folder "c:\", all counts 0.
 void reset_state();

@@ -41,8 +41,7 @@ std::wstring deletable_form(const wchar_t *path) {
 // A file that is gone already needs no deletion; anything else that failed is still on disk. The
 // error is read before anything else can overwrite it.
 bool deleted_or_gone(const std::wstring &path) {
-    std::wstring target = deletable_form(path.c_str());
-    return DeleteFileW(target.c_str()) || GetLastError() == ERROR_FILE_NOT_FOUND;
+    return delete_file(path.c_str()) || GetLastError() == ERROR_FILE_NOT_FOUND;
 }
 
 void show_junk_left(ui::Id left) {

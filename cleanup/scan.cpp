@@ -6,7 +6,7 @@
 
 namespace cleanup {
 
-State state;
+MusicFolder music_folder;
 
 namespace {
 
@@ -14,29 +14,30 @@ constexpr ui::Id MUSIC_LISTING = 15; // in the listings' own identifier space
 const wchar_t *const INITIAL_MUSIC_FOLDER = L"c:\\";
 const wchar_t *const JUNK_SUFFIX = L".mp3_work.mp3";
 const wchar_t *const MP3_SUFFIX = L".mp3";
-const wchar_t *const MP3_STATUS_PREFIX = L"Anzahl MP3-Files: ";
-const wchar_t *const OTHER_STATUS_PREFIX = L"Andere Filetypen: ";
 
 // Lists are told ahead how far they will grow, in doubling steps: the walk cannot know the total.
 constexpr ui::Id FIRST_RESERVATION = 1024;
 
-// Where each class is shown, in the order of FileClass.
+// Where each class is counted and shown.
 struct ClassView {
+    FileClass file_class;
+    ui::Id *count;
     ui::Id list;
     int field;
     const wchar_t *prefix;
 };
-const ClassView CLASS_VIEWS[] = {{ids::LIST_JUNK, ids::FIELD_JUNK_COUNT, JUNK_STATUS_PREFIX},
-                                 {ids::LIST_MP3, ids::FIELD_MP3_COUNT, MP3_STATUS_PREFIX},
-                                 {ids::LIST_OTHER, ids::FIELD_OTHER_COUNT, OTHER_STATUS_PREFIX}};
+const ClassView CLASS_VIEWS[] = {
+    {FileClass::junk, &music_folder.junk_count, ids::LIST_JUNK, ids::FIELD_JUNK_COUNT, JUNK_STATUS_PREFIX},
+    {FileClass::mp3, &music_folder.mp3_count, ids::LIST_MP3, ids::FIELD_MP3_COUNT, MP3_STATUS_PREFIX},
+    {FileClass::other, &music_folder.other_count, ids::LIST_OTHER, ids::FIELD_OTHER_COUNT,
+     OTHER_STATUS_PREFIX}};
 constexpr size_t CLASSES = sizeof CLASS_VIEWS / sizeof CLASS_VIEWS[0];
-static_assert(static_cast<int>(FileClass::junk) == 0 && static_cast<int>(FileClass::mp3) == 1 &&
-                  static_cast<int>(FileClass::other) == 2 && CLASSES == 3,
-              "CLASS_VIEWS follows the order of FileClass");
 
-ui::Id &count_of(size_t file_class) {
-    ui::Id *counts[CLASSES] = {&state.junk_count, &state.mp3_count, &state.other_count};
-    return *counts[file_class];
+size_t row_of(FileClass file_class) {
+    size_t row = 0;
+    while (CLASS_VIEWS[row].file_class != file_class)
+        ++row;
+    return row;
 }
 
 bool ends_with(const std::wstring &name, const wchar_t *suffix) {
@@ -45,15 +46,14 @@ bool ends_with(const std::wstring &name, const wchar_t *suffix) {
 }
 
 void show_counts() {
-    for (size_t i = 0; i < CLASSES; ++i)
-        if (count_of(i) > 0) // a class without files keeps its earlier text
-            ui::set_status_text(ids::STATUS_BAR, CLASS_VIEWS[i].field,
-                                status_text(CLASS_VIEWS[i].prefix, count_of(i)).c_str());
+    for (const ClassView &view : CLASS_VIEWS)
+        if (*view.count > 0) // a class without files keeps its earlier text
+            ui::set_status_text(ids::STATUS_BAR, view.field, status_text(view.prefix, *view.count).c_str());
 }
 
 // Appends every file of the open listing to its class's list; the view is held by the caller.
 void walk(bool enable_delete_at_junk) {
-    const std::wstring junk_folder = folder_part(state.music_folder);
+    const std::wstring junk_folder = folder_part(music_folder.path);
     ui::Id reserved[CLASSES] = {};
     bool delete_enabled = false;
     RepaintClock clock = start_clock();
@@ -63,13 +63,13 @@ void walk(bool enable_delete_at_junk) {
             continue;
         std::wstring name = listing::entry_name(MUSIC_LISTING);
         FileClass file_class = classify(name);
-        size_t index = static_cast<size_t>(file_class);
-        ui::Id list = CLASS_VIEWS[index].list;
-        ui::Id &count = count_of(index);
-        if (count == reserved[index]) {
-            ui::Id step = reserved[index] > 0 ? reserved[index] : FIRST_RESERVATION;
+        size_t row = row_of(file_class);
+        ui::Id list = CLASS_VIEWS[row].list;
+        ui::Id &count = *CLASS_VIEWS[row].count;
+        if (count == reserved[row]) {
+            ui::Id step = reserved[row] > 0 ? reserved[row] : FIRST_RESERVATION;
             ui::reserve_items(list, step);
-            reserved[index] += step;
+            reserved[row] += step;
         }
         ++count;
         if (file_class == FileClass::junk) {
@@ -90,15 +90,14 @@ void walk(bool enable_delete_at_junk) {
 }
 
 void reset_counts() {
-    state.junk_count = 0;
-    state.mp3_count = 0;
-    state.other_count = 0;
+    for (const ClassView &view : CLASS_VIEWS)
+        *view.count = 0;
 }
 
 } // namespace
 
 void reset_state() {
-    state.music_folder = INITIAL_MUSIC_FOLDER;
+    music_folder.path = INITIAL_MUSIC_FOLDER;
     reset_counts();
 }
 
@@ -122,21 +121,21 @@ std::wstring folder_part(const std::wstring &path) {
 }
 
 void first_scan() {
-    if (listing::open(MUSIC_LISTING, state.music_folder.c_str(), listing::ALL_ENTRIES)) {
+    if (listing::open(MUSIC_LISTING, music_folder.path.c_str(), listing::ALL_ENTRIES)) {
         reset_counts();
         hold_view();
         walk(true);
         release_view();
     }
-    if (state.junk_count == 0)
+    if (music_folder.junk_count == 0)
         ui::disable_gadget(ids::BUTTON_DELETE_JUNK, 1);
 }
 
 void rescan() {
     // After a cancelled choice there is no folder: never fall back to the current directory.
-    if (state.music_folder.empty())
+    if (music_folder.path.empty())
         return;
-    if (!listing::open(MUSIC_LISTING, state.music_folder.c_str(), listing::ALL_ENTRIES))
+    if (!listing::open(MUSIC_LISTING, music_folder.path.c_str(), listing::ALL_ENTRIES))
         return;
     reset_counts();
     hold_view();
@@ -146,7 +145,7 @@ void rescan() {
         ui::set_status_text(ids::STATUS_BAR, view.field, L"");
     walk(false);
     release_view();
-    if (state.junk_count > 0)
+    if (music_folder.junk_count > 0)
         ui::disable_gadget(ids::BUTTON_DELETE_JUNK, 0);
 }
 

@@ -8,6 +8,10 @@
 namespace cleanup {
 
 const wchar_t *const JUNK_STATUS_PREFIX = L"Anzahl Müll-Dateien: ";
+const wchar_t *const MP3_STATUS_PREFIX = L"Anzahl MP3-Files: ";
+const wchar_t *const OTHER_STATUS_PREFIX = L"Andere Filetypen: ";
+
+std::wstring status_text(const wchar_t *prefix, ui::Id count) { return prefix + std::to_wstring(count); }
 
 namespace {
 
@@ -85,8 +89,8 @@ void set_view_painting(bool on) {
 void choose_folder_and_show_results() {
     ui::resize_window(ids::MAIN_WINDOW, ui::KEEP, ui::KEEP, start_layout::WIDTH, start_layout::HEIGHT);
     keep_start_buttons_width();
-    state.music_folder = ui::choose_folder(CHOOSER_PROMPT, CHOOSER_INITIAL_FOLDER);
-    if (state.music_folder.empty())
+    music_folder.path = ui::choose_folder(CHOOSER_PROMPT, CHOOSER_INITIAL_FOLDER);
+    if (music_folder.path.empty())
         return;
     show_results_view();
     first_scan();
@@ -97,8 +101,6 @@ void show_results_view() {
     keep_start_buttons_width();
     create_results_gadgets();
 }
-
-std::wstring status_text(const wchar_t *prefix, ui::Id count) { return prefix + std::to_wstring(count); }
 
 void hold_view() { set_view_painting(false); }
 

@@ -1,5 +1,5 @@
-// Shared by the scan and the removal: status texts and the painting of the results view while a
-// long walk or removal changes it.
+// Shared by the scan and the removal: the status-bar count texts and the painting of the results
+// view while a long walk or removal changes it.
 #pragma once
 
 #include "ui/ui.h"
@@ -9,6 +9,8 @@
 namespace cleanup {
 
 extern const wchar_t *const JUNK_STATUS_PREFIX;
+extern const wchar_t *const MP3_STATUS_PREFIX;
+extern const wchar_t *const OTHER_STATUS_PREFIX;
 
 // The prefix followed by the count in plain decimal.
 std::wstring status_text(const wchar_t *prefix, ui::Id count);

@@ -148,7 +148,7 @@ TEST_F(CleanupRemoval, JunkThatCannotBeDeletedStaysListed) {
     EXPECT_EQ((std::vector<std::wstring>{read_only, held}), list_items(ids::LIST_JUNK));
     EXPECT_EQ(junk_text(2), status_field(ids::FIELD_JUNK_COUNT));
     EXPECT_TRUE(enabled(ids::BUTTON_DELETE_JUNK)) << "the user can try again";
-    EXPECT_EQ(4, cleanup::state.junk_count);
+    EXPECT_EQ(4, cleanup::music_folder.junk_count);
     expect_view_painted();
 
     // Once the files are free, a second press deletes them.
@@ -223,7 +223,7 @@ TEST_F(CleanupRemoval, JunkWithALongPathIsDeleted) {
     ASSERT_TRUE(make_file(long_mp3));
 
     choose(deep);
-    ASSERT_EQ(deep + L"\\", cleanup::state.music_folder);
+    ASSERT_EQ(deep + L"\\", cleanup::music_folder.path);
     std::vector<std::wstring> junk = list_items(ids::LIST_JUNK);
     ASSERT_EQ(2u, junk.size());
     EXPECT_TRUE(std::find(junk.begin(), junk.end(), long_junk) != junk.end());

@@ -114,16 +114,16 @@ TEST_F(CleanupScan, FirstScanListsEveryFileInItsClassInFileSystemOrder) {
 
     auto seen = choose(music);
     ASSERT_EQ(1u, seen.size());
-    EXPECT_EQ(music + L"\\", cleanup::state.music_folder);
+    EXPECT_EQ(music + L"\\", cleanup::music_folder.path);
     EXPECT_EQ(expected.junk, list_items(ids::LIST_JUNK));
     EXPECT_EQ(expected.mp3, list_items(ids::LIST_MP3));
     EXPECT_EQ(expected.other, list_items(ids::LIST_OTHER));
     EXPECT_EQ(count_text(JUNK_PREFIX, 4), status_field(ids::FIELD_JUNK_COUNT));
     EXPECT_EQ(count_text(MP3_PREFIX, expected.mp3.size()), status_field(ids::FIELD_MP3_COUNT));
     EXPECT_EQ(count_text(OTHER_PREFIX, expected.other.size()), status_field(ids::FIELD_OTHER_COUNT));
-    EXPECT_EQ(4, cleanup::state.junk_count);
-    EXPECT_EQ(static_cast<ui::Id>(expected.mp3.size()), cleanup::state.mp3_count);
-    EXPECT_EQ(static_cast<ui::Id>(expected.other.size()), cleanup::state.other_count);
+    EXPECT_EQ(4, cleanup::music_folder.junk_count);
+    EXPECT_EQ(static_cast<ui::Id>(expected.mp3.size()), cleanup::music_folder.mp3_count);
+    EXPECT_EQ(static_cast<ui::Id>(expected.other.size()), cleanup::music_folder.other_count);
     EXPECT_TRUE(enabled(ids::BUTTON_DELETE_JUNK));
     expect_view_painted();
 
@@ -169,7 +169,7 @@ TEST_F(CleanupScan, DeleteButtonAfterFirstScanAndRescan) {
     EXPECT_EQ(L"", status_field(ids::FIELD_JUNK_COUNT));
     EXPECT_EQ(count_text(MP3_PREFIX, 2), status_field(ids::FIELD_MP3_COUNT));
     EXPECT_EQ(L"", status_field(ids::FIELD_OTHER_COUNT));
-    EXPECT_EQ(0, cleanup::state.junk_count);
+    EXPECT_EQ(0, cleanup::music_folder.junk_count);
     expect_view_painted();
 
     choose(music);
@@ -202,9 +202,9 @@ TEST_F(CleanupScan, FirstScanKeepsAndRescanBlanksFieldsOfEmptyClasses) {
     EXPECT_EQ(count_text(JUNK_PREFIX, 1), status_field(ids::FIELD_JUNK_COUNT));
     EXPECT_EQ(count_text(MP3_PREFIX, 2), status_field(ids::FIELD_MP3_COUNT));
     EXPECT_EQ(count_text(OTHER_PREFIX, 3), status_field(ids::FIELD_OTHER_COUNT));
-    EXPECT_EQ(0, cleanup::state.junk_count);
-    EXPECT_EQ(0, cleanup::state.mp3_count);
-    EXPECT_EQ(0, cleanup::state.other_count);
+    EXPECT_EQ(0, cleanup::music_folder.junk_count);
+    EXPECT_EQ(0, cleanup::music_folder.mp3_count);
+    EXPECT_EQ(0, cleanup::music_folder.other_count);
     EXPECT_FALSE(enabled(ids::BUTTON_DELETE_JUNK));
 
     cleanup::rescan();
@@ -248,7 +248,7 @@ TEST_F(CleanupScan, RescanAfterCancelledChoiceListsNothing) {
 
     choose(music);
     choose(L"");
-    ASSERT_EQ(L"", cleanup::state.music_folder);
+    ASSERT_EQ(L"", cleanup::music_folder.path);
     ViewState before = view_state();
     ASSERT_EQ(std::vector<std::wstring>{music + L"\\chosen.mp3_work.mp3"}, before.junk);
 
@@ -274,7 +274,7 @@ TEST_F(CleanupScan, ThousandsOfFilesAreQuick) {
     for (int i = 0; i < FILES; ++i)
         ASSERT_TRUE(make_file(big + L"\\f" + std::to_wstring(i) + suffixes[i % 3], ""));
     choose(folder(L"empty"));
-    cleanup::state.music_folder = big + L"\\";
+    cleanup::music_folder.path = big + L"\\";
 
     DWORD start = GetTickCount();
     bare_listing(big + L"\\*.*");

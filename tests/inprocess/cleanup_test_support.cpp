@@ -247,10 +247,10 @@ ViewState view_state() {
     view.mp3_field = status_field(ids::FIELD_MP3_COUNT);
     view.other_field = status_field(ids::FIELD_OTHER_COUNT);
     view.delete_enabled = enabled(ids::BUTTON_DELETE_JUNK);
-    view.junk_count = cleanup::state.junk_count;
-    view.mp3_count = cleanup::state.mp3_count;
-    view.other_count = cleanup::state.other_count;
-    view.music_folder = cleanup::state.music_folder;
+    view.junk_count = cleanup::music_folder.junk_count;
+    view.mp3_count = cleanup::music_folder.mp3_count;
+    view.other_count = cleanup::music_folder.other_count;
+    view.music_folder = cleanup::music_folder.path;
     return view;
 }
 
@@ -293,7 +293,7 @@ std::vector<testing_support::SeenDialog> choose(const std::wstring &folder) {
     if (chooser_answer.answered)
         seen.push_back(chooser_answer.seen);
     EXPECT_EQ(1u, seen.size()) << "the chooser was not answered";
-    EXPECT_EQ(folder.empty() ? folder : folder + L"\\", cleanup::state.music_folder)
+    EXPECT_EQ(folder.empty() ? folder : folder + L"\\", cleanup::music_folder.path)
         << "the chooser chose otherwise; after " << choosers << " choosers and " << chooser_answer.tries
         << " tries in the last it showed " << testing::PrintToString(chooser_answer.last_shown);
     return seen;

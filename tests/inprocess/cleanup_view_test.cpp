@@ -85,7 +85,7 @@ TEST_F(CleanupView, ResultsViewHasItsLayout) {
     auto seen = choose(music);
     ASSERT_EQ(1u, seen.size());
     EXPECT_NE(std::wstring::npos, seen[0].text.find(CHOOSER_PROMPT)) << testing::PrintToString(seen[0].text);
-    EXPECT_EQ(music + L"\\", cleanup::state.music_folder);
+    EXPECT_EQ(music + L"\\", cleanup::music_folder.path);
 
     Layout results = current_layout();
     expect_inner_size(results, RESULTS_WIDTH, RESULTS_HEIGHT);
@@ -151,24 +151,24 @@ TEST_F(CleanupView, WindowIsSmallWhileTheChooserIsOpen) {
     expect_frame(CHOOSE_BUTTON_FRAME, choose_button, "start button while choosing");
     expect_frame(QUIT_BUTTON_FRAME, quit_button, "quit button while choosing");
     expect_inner_size(current_layout(), RESULTS_WIDTH, RESULTS_HEIGHT);
-    EXPECT_EQ(second + L"\\", cleanup::state.music_folder);
+    EXPECT_EQ(second + L"\\", cleanup::music_folder.path);
 }
 
 TEST_F(CleanupView, ChooserStartsAtDriveCEveryTime) {
     std::wstring music = folder(L"music");
     choose(music);
-    ASSERT_EQ(music + L"\\", cleanup::state.music_folder);
+    ASSERT_EQ(music + L"\\", cleanup::music_folder.path);
     // OK without choosing anything takes the folder the chooser started with.
     testing_support::answer_dialogs({{IDOK, L""}});
     cleanup::choose_folder_and_show_results();
     testing_support::answered();
-    EXPECT_EQ(L"C:\\", cleanup::state.music_folder);
+    EXPECT_EQ(L"C:\\", cleanup::music_folder.path);
 }
 
 TEST_F(CleanupView, CancelAtTheStartKeepsTheStartLayout) {
     auto seen = choose(L"");
     ASSERT_EQ(1u, seen.size());
-    EXPECT_EQ(L"", cleanup::state.music_folder);
+    EXPECT_EQ(L"", cleanup::music_folder.path);
     expect_inner_size(current_layout(), start_layout::WIDTH, start_layout::HEIGHT);
     for (const ExpectedGadget &expected : RESULTS_GADGETS)
         EXPECT_EQ(nullptr, gadget(expected.id)) << "gadget " << expected.id;
