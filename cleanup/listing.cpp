@@ -1,5 +1,7 @@
 #include "cleanup/listing.h"
 
+#include "cleanup/long_paths.h"
+
 #include <map>
 
 namespace listing {
@@ -42,8 +44,10 @@ int open(ui::Id number, const wchar_t *folder, const wchar_t *pattern) {
         search_text += L'\\';
     search_text += pattern && *pattern ? pattern : ALL_ENTRIES;
 
+    // Made before the search starts, so that nothing comes between the search and its error.
+    const std::wstring call_text = cleanup::file_call_form(search_text);
     Listing listing;
-    listing.search = FindFirstFileW(search_text.c_str(), &listing.entry);
+    listing.search = FindFirstFileW(call_text.c_str(), &listing.entry);
     if (listing.search == INVALID_HANDLE_VALUE) {
         if (GetLastError() != ERROR_FILE_NOT_FOUND)
             return 0;

@@ -1,5 +1,6 @@
 // Deleting the junk files the junk list names, after one confirmation.
 #include "cleanup/cleanup.h"
+#include "cleanup/long_paths.h"
 #include "cleanup/view.h"
 #include "common/identifiers.h"
 
@@ -9,34 +10,6 @@ namespace {
 
 const wchar_t *const REMOVE_TITLE = L"Mülldateien löschen";
 const wchar_t *const REMOVE_QUESTION = L"Möchten Sie jetzt die Mülldateien entfernen?";
-
-const wchar_t *const EXTENDED_PREFIX = L"\\\\?\\";
-const wchar_t *const EXTENDED_UNC_PREFIX = L"\\\\?\\UNC\\";
-const wchar_t *const UNC_PREFIX = L"\\\\";
-
-// The same file under the \\?\ form, which has no MAX_PATH limit but takes the path literally,
-// so it is made absolute and normalised first.
-std::wstring extended_length_form(const std::wstring &path) {
-    if (path.compare(0, wcslen(EXTENDED_PREFIX), EXTENDED_PREFIX) == 0)
-        return path;
-    DWORD needed = GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
-    if (needed == 0)
-        return path;
-    std::wstring full(needed, L'\0');
-    DWORD written = GetFullPathNameW(path.c_str(), needed, &full[0], nullptr);
-    if (written == 0 || written >= needed)
-        return path;
-    full.resize(written);
-    if (full.compare(0, wcslen(UNC_PREFIX), UNC_PREFIX) == 0)
-        return EXTENDED_UNC_PREFIX + full.substr(wcslen(UNC_PREFIX));
-    return EXTENDED_PREFIX + full;
-}
-
-// The path DeleteFileW can take: itself, or its \\?\ form when it is too long for the plain call.
-std::wstring deletable_form(const wchar_t *path) {
-    std::wstring target(path);
-    return target.size() >= MAX_PATH ? extended_length_form(target) : target;
-}
 
 // A file that is gone already needs no deletion; anything else that failed is still on disk. The
 // error is read before anything else can overwrite it.
@@ -54,7 +27,7 @@ void show_junk_left(ui::Id left) {
 int delete_file(const wchar_t *path) {
     if (!path)
         return 0;
-    return DeleteFileW(deletable_form(path).c_str());
+    return DeleteFileW(file_call_form(path).c_str());
 }
 
 void remove_junk() {

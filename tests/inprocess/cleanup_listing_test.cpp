@@ -1,5 +1,6 @@
 // Numbered directory listings on real folders, checked against a bare FindFirstFileW walk.
 #include "cleanup/listing.h"
+#include "cleanup/long_paths.h"
 #include "tests/inprocess/cleanup_test_support.h"
 
 #include <gtest/gtest.h>
@@ -167,6 +168,45 @@ TEST_F(CleanupListing, OverlongFolderTextIsRefusedNotCut) {
     EXPECT_EQ(0, listing::next(LISTING));
     EXPECT_EQ(0, listing::open(LISTING, (outer + L"x").c_str(), L"*.mp3"));
     EXPECT_EQ(0, listing::next(LISTING));
+}
+
+TEST_F(CleanupListing, FolderWhoseSearchTextPassesMaxPathIsListed) {
+    // The chooser's longest folder, 259 units and the trailing backslash: with the pattern the search
+    // text has 263 units, which Windows refuses in the plain form.
+    std::wstring longest = root + L"\\" + std::wstring(259 - root.size() - 1, L'p');
+    ASSERT_TRUE(make_folder(longest));
+    ASSERT_TRUE(make_file(longest + L"\\song.mp3_work.mp3"));
+    ASSERT_TRUE(make_file(longest + L"\\song.mp3"));
+    std::vector<std::wstring> bare = bare_listing(extended(longest) + L"\\*.*");
+    ASSERT_EQ(4u, bare.size());
+
+    ASSERT_NE(0, listing::open(LISTING, (longest + L"\\").c_str(), L"*.*"));
+    EXPECT_EQ(bare, rest_of(LISTING));
+    // The \\?\ form takes slashes literally: the text is normalised before it is passed.
+    std::wstring slashed = longest;
+    std::replace(slashed.begin(), slashed.end(), L'\\', L'/');
+    ASSERT_NE(0, listing::open(LISTING, slashed.c_str(), L"*.*"));
+    EXPECT_EQ(bare, rest_of(LISTING)) << "written with slashes";
+}
+
+TEST(CleanupLongPaths, ExtendedFormFromMaxPathOn) {
+    const std::wstring pattern = L"\\*.*";
+    const struct {
+        std::wstring start, extended_start;
+    } starts[] = {{L"C:\\", L"\\\\?\\C:\\"}, {L"\\\\server\\share\\", L"\\\\?\\UNC\\server\\share\\"}};
+    const struct {
+        size_t units; // of the search text, pattern included
+        bool extended;
+    } edges[] = {{259, false}, {260, true}, {261, true}};
+    for (const auto &start : starts)
+        for (const auto &edge : edges) {
+            std::wstring folder(edge.units - start.start.size() - pattern.size(), L'f');
+            std::wstring text = start.start + folder + pattern;
+            ASSERT_EQ(edge.units, text.size());
+            EXPECT_EQ(edge.extended ? start.extended_start + folder + pattern : text,
+                      cleanup::file_call_form(text))
+                << testing::PrintToString(start.start) << ", " << edge.units << " units";
+        }
 }
 
 } // namespace
