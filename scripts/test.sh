@@ -11,7 +11,11 @@ source scripts/wine-env.sh
 
 JOBS="${JOBS:-2}"
 read -r -a ARCHES <<<"${ARCHES:-x64 x86}"
+if [ -n "${CI:-}" ]; then
+    ARCHES=(x64 x86)
+fi
 failed=()
+timings=()
 own_wineserver=0
 
 cleanup() {
@@ -23,11 +27,14 @@ cleanup() {
 trap cleanup EXIT
 trap 'exit 130' INT TERM
 
+# Runs one phase, noting its wall time and whether it failed.
 step() {
-    local name=$1
+    local name=$1 started=$SECONDS status=0
     shift
     echo "=== $name"
-    if ! "$@"; then
+    "$@" || status=$?
+    timings+=("$name $((SECONDS - started)) s")
+    if [ "$status" -ne 0 ]; then
         echo "=== $name: FAILED"
         failed+=("$name")
         return 1
@@ -61,7 +68,7 @@ static_checks() {
     ctest --preset "$1" -R '^pe_check$' --output-on-failure
 }
 
-scripts/setup.sh || exit 1
+step setup scripts/setup.sh || exit 1
 
 built=()
 for arch in "${ARCHES[@]}"; do
@@ -85,7 +92,7 @@ if [ ${#runnable[@]} -gt 0 ]; then
     if [ -z "${DISPLAY:-}" ] || [ -n "${CI:-}" ]; then
         kf_start_xvfb || exit 1
     fi
-    kf_prepare_prefix "$root/build/wineprefix" || exit 1
+    step prefix kf_prepare_prefix "$root/build/wineprefix" || exit 1
     # The prefix belongs to this script alone: end what an interrupted run may have left on it.
     wineserver -k 2>/dev/null
     wineserver -w
@@ -107,6 +114,7 @@ if [ "$untested_x86" = 1 ]; then
     failed+=("x86 runtime untested")
 fi
 
+echo "test.sh: wall times: $(printf '%s, ' "${timings[@]}" | sed 's/, $//')"
 if [ ${#failed[@]} -eq 0 ]; then
     echo "test.sh: PASSED (built and tested ${ARCHES[*]}, formatting clean)"
     exit 0
