@@ -25,8 +25,10 @@ fail() {
 as_root() {
     if [ "$(id -u)" -eq 0 ]; then
         "$@"
-    elif command -v sudo >/dev/null; then
+    elif [ -t 0 ] && command -v sudo >/dev/null; then
         sudo "$@"
+    elif command -v sudo >/dev/null; then
+        sudo -n "$@" # no terminal to ask for a password on: fail rather than wait
     else
         return 1
     fi
