@@ -91,6 +91,7 @@ struct StatusBar {
     int recorded_height = 0;
 };
 
+// The identifier tables, one per kind of object.
 extern Table<Window> windows;
 extern Table<Gadget> gadgets;
 extern Table<StatusBar> status_bars;
@@ -99,6 +100,10 @@ extern Table<MenuBar> menu_bars;
 // The layer's private message by which a list reports a click, selection or drag to its window:
 // wParam carries the list's identifier, lParam the subtype.
 constexpr UINT MESSAGE_LIST_NOTIFICATION = 13103;
+
+// Window part: the icon and cursor of the window classes; closing a window with its children.
+void initialise_windows();
+void close_window(Id id);
 
 // Finds the identifier of a layer window by its handle; false for any other window.
 bool window_id_of(HWND handle, Id &id);

@@ -1,15 +1,7 @@
-// Windows: opening, resizing and closing, and the layer's initialisation and shutdown.
+// Windows: opening, resizing and closing.
 #include "ui/layer.h"
 
-#include <commctrl.h>
-#include <objbase.h>
-
 namespace ui {
-
-Table<Window> windows;
-Table<Gadget> gadgets;
-Table<StatusBar> status_bars;
-Table<MenuBar> menu_bars;
 
 namespace {
 
@@ -33,20 +25,6 @@ void forget_children_of(HWND parent) {
     menu_bars.erase_if([parent](const MenuBar &menu) { return menu.window == parent; });
 }
 
-void close_window(Id id) {
-    Window window;
-    if (!windows.take(id, window))
-        return;
-    forget_children_of(window.handle);
-    if (HWND owner = GetWindow(window.handle, GW_OWNER))
-        SetActiveWindow(owner);
-    if (target_window == window.handle)
-        target_window = nullptr;
-    DestroyWindow(window.handle);
-    UnregisterClassW(class_name_for(id).c_str(), GetModuleHandleW(nullptr));
-    DestroyAcceleratorTable(window.accelerators);
-}
-
 POINT centred(const RECT &area, int width, int height) {
     return {area.left + (area.right - area.left - width) / 2,
             area.top + (area.bottom - area.top - height) / 2};
@@ -60,17 +38,23 @@ bool window_id_of(HWND handle, Id &id) {
 
 HWND gadget_target() { return target_window; }
 
-void initialise() {
+void initialise_windows() {
     program_icon = LoadIconW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(PROGRAM_ICON));
     arrow_cursor = LoadCursorW(nullptr, IDC_ARROW);
-    initialise_gadgets();
-    InitCommonControls();
-    CoInitialize(nullptr);
 }
 
-void shut_down() {
-    for (auto &entry : windows.snapshot())
-        close_window(entry.first);
+void close_window(Id id) {
+    Window window;
+    if (!windows.take(id, window))
+        return;
+    forget_children_of(window.handle);
+    if (HWND owner = GetWindow(window.handle, GW_OWNER))
+        SetActiveWindow(owner);
+    if (target_window == window.handle)
+        target_window = nullptr;
+    DestroyWindow(window.handle);
+    UnregisterClassW(class_name_for(id).c_str(), GetModuleHandleW(nullptr));
+    DestroyAcceleratorTable(window.accelerators);
 }
 
 HWND open_window(Id id, int x, int y, int width, int height, const wchar_t *title, unsigned flags) {
