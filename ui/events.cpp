@@ -24,21 +24,22 @@ struct EventState {
     int produced = 0; // gadget, menu or timer event produced by the message being dispatched
     std::deque<QueuedEvent> queue;
 };
-thread_local EventState state;
+thread_local EventState event_state;
 
 void queue_event(int code, HWND handle) {
     Id id = 0;
     if (!window_id_of(handle, id))
         return;
-    if (!state.queue.empty() && state.queue.back().code == code && state.queue.back().window == id)
+    std::deque<QueuedEvent> &queue = event_state.queue;
+    if (!queue.empty() && queue.back().code == code && queue.back().window == id)
         return;
-    state.queue.push_back({code, id});
+    queue.push_back({code, id});
 }
 
 void produce(int code, Id carried, int subtype) {
-    state.produced = code;
-    state.carried = carried;
-    state.subtype = subtype;
+    event_state.produced = code;
+    event_state.carried = carried;
+    event_state.subtype = subtype;
 }
 
 bool can_take_tab(HWND control) {
@@ -122,9 +123,9 @@ void handle_size(HWND window, WPARAM kind) {
 }
 
 int take_queued_event() {
-    QueuedEvent event = state.queue.front();
-    state.queue.pop_front();
-    state.window = event.window;
+    QueuedEvent event = event_state.queue.front();
+    event_state.queue.pop_front();
+    event_state.window = event.window;
     return event.code;
 }
 
@@ -139,7 +140,7 @@ HACCEL create_tab_accelerators() {
 LRESULT CALLBACK window_procedure(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
     Id id = 0;
     if (window_id_of(window, id))
-        state.window = id;
+        event_state.window = id;
     switch (message) {
     case WM_CLOSE:
         queue_event(EVENT_CLOSE, window);
@@ -171,11 +172,11 @@ LRESULT CALLBACK window_procedure(HWND window, UINT message, WPARAM wparam, LPAR
 }
 
 int wait_for_event() {
-    state.subtype = NO_SUBTYPE;
-    if (!state.queue.empty())
+    event_state.subtype = NO_SUBTYPE;
+    if (!event_state.queue.empty())
         return take_queued_event();
     // Whatever a modal loop dispatched since the last wait is not this message's event.
-    state.produced = 0;
+    event_state.produced = 0;
     MSG message;
     if (GetMessageW(&message, nullptr, 0, 0) == -1)
         return 0;
@@ -190,23 +191,23 @@ int wait_for_event() {
         TranslateMessage(&message);
         DispatchMessageW(&message);
     }
-    if (state.produced) {
-        int code = state.produced;
-        state.produced = 0;
+    if (event_state.produced) {
+        int code = event_state.produced;
+        event_state.produced = 0;
         return code;
     }
     // Some messages share their number with the event they queue (a posted WM_CLOSE is 16): that is
     // one event, not one reported by number and then again from the queue.
     Id message_window = 0;
-    if (!state.queue.empty() && state.queue.front().code == static_cast<int>(message.message) &&
-        window_id_of(message.hwnd, message_window) && state.queue.front().window == message_window)
+    if (!event_state.queue.empty() && event_state.queue.front().code == static_cast<int>(message.message) &&
+        window_id_of(message.hwnd, message_window) && event_state.queue.front().window == message_window)
         return take_queued_event();
     return static_cast<int>(message.message);
 }
 
-Id event_gadget() { return state.carried; }
-Id event_menu_item() { return state.carried; }
-Id event_window() { return state.window; }
-int event_subtype() { return state.subtype; }
+Id event_gadget() { return event_state.carried; }
+Id event_menu_item() { return event_state.carried; }
+Id event_window() { return event_state.window; }
+int event_subtype() { return event_state.subtype; }
 
 } // namespace ui
