@@ -5,6 +5,7 @@
 
 #include <climits>
 #include <cstdlib>
+#include <new>
 
 namespace ui {
 
@@ -19,13 +20,15 @@ constexpr DWORD COMMON_CONTROL_CLASSES =
 
 HFONT gadget_font;
 
-// The press that may end in a click or start a drag; one mouse, so one per process.
+// Tells the layer's subclass of a list from any other the list may carry.
+constexpr UINT_PTR LIST_SUBCLASS = 1;
+
+// A plain press on an entry of one list, which may end in a click or start a drag.
 struct Press {
-    HWND list = nullptr;
+    bool on_entry = false;
     POINT at = {};
     bool dragged = false;
 };
-Press press;
 
 void notify_list_event(HWND list, int subtype) {
     PostMessageW(GetParent(list), MESSAGE_LIST_NOTIFICATION,
@@ -37,19 +40,21 @@ bool press_on_entry(HWND list, LPARAM position) {
     return HIWORD(hit) == 0 && LOWORD(hit) < SendMessageW(list, LB_GETCOUNT, 0, 0);
 }
 
-// Watches the mouse on a list for the clicks and drags the list box itself does not report.
-LRESULT CALLBACK list_procedure(HWND list, UINT message, WPARAM wparam, LPARAM lparam) {
-    WNDPROC original = reinterpret_cast<WNDPROC>(GetWindowLongPtrW(list, GWLP_USERDATA));
+// Watches the mouse on a list for the clicks and drags the list box itself does not report. The
+// list's press lives as long as the list: the subclass goes, and takes it along, when the list does.
+LRESULT CALLBACK list_procedure(HWND list, UINT message, WPARAM wparam, LPARAM lparam, UINT_PTR,
+                                DWORD_PTR reference) {
+    Press &press = *reinterpret_cast<Press *>(reference);
     switch (message) {
     case WM_LBUTTONDOWN:
         press = Press();
         if (!(wparam & (MK_SHIFT | MK_CONTROL)) && press_on_entry(list, lparam)) {
-            press.list = list;
+            press.on_entry = true;
             press.at = {static_cast<short>(LOWORD(lparam)), static_cast<short>(HIWORD(lparam))};
         }
         break;
     case WM_MOUSEMOVE:
-        if (press.list == list && !press.dragged && (wparam & MK_LBUTTON)) {
+        if (press.on_entry && !press.dragged && (wparam & MK_LBUTTON)) {
             int dx = static_cast<short>(LOWORD(lparam)) - press.at.x;
             int dy = static_cast<short>(HIWORD(lparam)) - press.at.y;
             if (std::abs(dx) > GetSystemMetrics(SM_CXDRAG) || std::abs(dy) > GetSystemMetrics(SM_CYDRAG)) {
@@ -59,16 +64,25 @@ LRESULT CALLBACK list_procedure(HWND list, UINT message, WPARAM wparam, LPARAM l
         }
         break;
     case WM_LBUTTONUP:
-        if (press.list == list)
+        if (press.on_entry)
             notify_list_event(list, SUBTYPE_PRESSED);
         press = Press();
         break;
     case WM_NCDESTROY:
-        if (press.list == list)
-            press = Press();
+        RemoveWindowSubclass(list, list_procedure, LIST_SUBCLASS);
+        delete &press;
         break;
     }
-    return CallWindowProcW(original, list, message, wparam, lparam);
+    return DefSubclassProc(list, message, wparam, lparam);
+}
+
+// Gives a new list its press and the subclass that watches it; false leaves the list as it was.
+bool watch_list(HWND list) {
+    Press *press = new (std::nothrow) Press();
+    if (press && SetWindowSubclass(list, list_procedure, LIST_SUBCLASS, reinterpret_cast<DWORD_PTR>(press)))
+        return true;
+    delete press;
+    return false;
 }
 
 HWND create_gadget(Id id, GadgetKind kind, const wchar_t *window_class, DWORD style, DWORD extended_style,
@@ -80,15 +94,15 @@ HWND create_gadget(Id id, GadgetKind kind, const wchar_t *window_class, DWORD st
                                   parent, nullptr, GetModuleHandleW(nullptr), nullptr);
     if (!handle)
         return nullptr;
+    if (kind == GadgetKind::list && !watch_list(handle)) {
+        DestroyWindow(handle);
+        return nullptr;
+    }
     Gadget old;
     if (gadgets.take(id, old))
         DestroyWindow(old.handle);
     SetWindowLongPtrW(handle, GWLP_ID, id);
     SendMessageW(handle, WM_SETFONT, reinterpret_cast<WPARAM>(gadget_font), TRUE);
-    if (kind == GadgetKind::list) {
-        SetWindowLongPtrW(handle, GWLP_USERDATA, GetWindowLongPtrW(handle, GWLP_WNDPROC));
-        SetWindowLongPtrW(handle, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(list_procedure));
-    }
     gadgets.put(id, {handle, parent, kind});
     return handle;
 }
