@@ -16,16 +16,6 @@ struct MenuInProgress {
 };
 thread_local MenuInProgress building;
 
-// Shows the bar's current state. Attaching it once is enough; after that a new title only needs the
-// bar redrawn, and a new item in a drop-down changes nothing on screen. Each attachment re-frames
-// the window, which a slow window system makes worth avoiding.
-void show_menu_bar(bool bar_changed) {
-    if (GetMenu(building.window) != building.bar)
-        SetMenu(building.window, building.bar);
-    else if (bar_changed)
-        DrawMenuBar(building.window);
-}
-
 } // namespace
 
 HMENU create_menu(Id id, HWND window) {
@@ -47,6 +37,8 @@ HMENU create_menu(Id id, HWND window) {
     return bar;
 }
 
+// Each title and each item attaches the bar to its window again, so the bar appears with its first
+// title and always shows what it holds.
 void add_menu_title(const wchar_t *text) {
     if (!building.bar)
         return;
@@ -59,14 +51,14 @@ void add_menu_title(const wchar_t *text) {
         return;
     }
     building.drop_down = drop_down;
-    show_menu_bar(true);
+    SetMenu(building.window, building.bar);
 }
 
 void add_menu_item(Id item, const wchar_t *text) {
     if (!building.drop_down || item < 0 || item > MENU_ITEM_MAX)
         return;
     AppendMenuW(building.drop_down, MF_STRING, static_cast<UINT_PTR>(item), text ? text : L"");
-    show_menu_bar(false);
+    SetMenu(building.window, building.bar);
 }
 
 } // namespace ui
