@@ -196,11 +196,13 @@ int wait_for_event() {
         event_state.produced = 0;
         return code;
     }
-    // Some messages share their number with the event they queue (a posted WM_CLOSE is 16): that is
-    // one event, not one reported by number and then again from the queue.
+    // For a posted WM_CLOSE only: its number is that of the close event it queues, so one request to
+    // close would come back twice, by number and from the queue; it comes back once, from the queue.
+    // Every other message is returned by its number, whatever it queued.
     Id message_window = 0;
-    if (!event_state.queue.empty() && event_state.queue.front().code == static_cast<int>(message.message) &&
-        window_id_of(message.hwnd, message_window) && event_state.queue.front().window == message_window)
+    if (message.message == WM_CLOSE && !event_state.queue.empty() &&
+        event_state.queue.front().code == EVENT_CLOSE && window_id_of(message.hwnd, message_window) &&
+        event_state.queue.front().window == message_window)
         return take_queued_event();
     return static_cast<int>(message.message);
 }

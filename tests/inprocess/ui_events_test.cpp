@@ -185,6 +185,23 @@ TEST_F(UiEvents, SizeNotificationsGiveMinimiseMaximiseAndRestoreEvents) {
         codes_of(settle()));
 }
 
+TEST_F(UiEvents, RepaintGivesFifteenTwiceTheMessageThenTheQueuedEvent) {
+    HWND window = open_plain(0);
+    ASSERT_NE(nullptr, window);
+    settle();
+    UpdateWindow(window); // paints what opening left pending, outside the wait
+    settle();
+
+    // WM_PAINT is 15, and erasing the background while it is handled queues the repaint event 15.
+    InvalidateRect(window, nullptr, TRUE);
+    Event painted = wait_for_code(WM_PAINT);
+    EXPECT_EQ(static_cast<int>(WM_PAINT), painted.code);
+    EXPECT_EQ(0, painted.window);
+    std::vector<Event> queued = settle();
+    ASSERT_EQ(std::vector<int>({ui::EVENT_REPAINT}), codes_of(queued)) << "after the message, the event";
+    EXPECT_EQ(0, queued[0].window);
+}
+
 TEST_F(UiEvents, ProducedEventComesWithTheWaitThatDispatchedItsMessage) {
     HWND window = open_plain(0);
     ASSERT_NE(nullptr, window);
