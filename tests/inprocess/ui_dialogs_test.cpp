@@ -13,7 +13,6 @@ using testing_support::SeenDialog;
 
 namespace {
 
-constexpr unsigned MAIN_FLAGS = 0xC80000;
 constexpr size_t LONGEST_SHELL_PATH = MAX_PATH - 1;
 const wchar_t *const SCRATCH = L"C:\\kf_ui_tests";
 const wchar_t *const PROMPT = L"Bitte das Vumbrel Musikverzeichnis wählen";

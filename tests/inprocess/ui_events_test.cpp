@@ -8,13 +8,12 @@ using namespace ui_testing;
 
 namespace {
 
-constexpr unsigned PLAIN = WS_CAPTION | WS_SYSMENU;
 constexpr LPARAM TAB_KEY_DATA = 0x000F0001;    // one press, scan code of Tab
 constexpr LPARAM ALT_F4_KEY_DATA = 0x203E0001; // one press, scan code of F4, Alt held
 constexpr UINT_PTR MENU_GUARD_TIMER = 0x4B47;
 
 HWND open_plain(ui::Id id, int x = 100, int y = 200) {
-    return ui::open_window(id, x, y, 200, 180, L"Ereignisse", PLAIN);
+    return ui::open_window(id, x, y, 200, 180, L"Ereignisse", MAIN_FLAGS);
 }
 
 LPARAM point(int x, int y) { return MAKELPARAM(x, y); }
@@ -130,7 +129,7 @@ TEST_F(UiEvents, TimerIsATimerEventCarryingItsNumber) {
 
 TEST_F(UiEvents, QueueDropsAnEventEqualToItsNewestEntry) {
     // Hidden, so that nothing is painted between the two resizes.
-    HWND hidden = ui::open_window(0, 100, 200, 200, 180, L"Versteckt", PLAIN | ui::FLAG_HIDDEN);
+    HWND hidden = ui::open_window(0, 100, 200, 200, 180, L"Versteckt", MAIN_FLAGS | ui::FLAG_HIDDEN);
     ASSERT_NE(nullptr, hidden);
     ASSERT_FALSE(IsWindowVisible(hidden));
     settle();
@@ -142,7 +141,7 @@ TEST_F(UiEvents, QueueDropsAnEventEqualToItsNewestEntry) {
 
     // Only the newest entry counts: a resize behind a move is queued again, and so is one for
     // another window.
-    HWND other = ui::open_window(1, 500, 200, 200, 180, L"Andere", PLAIN | ui::FLAG_HIDDEN);
+    HWND other = ui::open_window(1, 500, 200, 200, 180, L"Andere", MAIN_FLAGS | ui::FLAG_HIDDEN);
     ASSERT_NE(nullptr, other);
     settle();
     SendMessageW(hidden, WM_SIZE, SIZE_RESTORED, MAKELPARAM(400, 250));
@@ -169,7 +168,7 @@ TEST_F(UiEvents, QueueDropsAnEventEqualToItsNewestEntry) {
 }
 
 TEST_F(UiEvents, SizeNotificationsGiveMinimiseMaximiseAndRestoreEvents) {
-    HWND window = ui::open_window(0, 100, 200, 200, 180, L"Größe", PLAIN | ui::FLAG_HIDDEN);
+    HWND window = ui::open_window(0, 100, 200, 200, 180, L"Größe", MAIN_FLAGS | ui::FLAG_HIDDEN);
     ASSERT_NE(nullptr, window);
     settle();
     SendMessageW(window, WM_SIZE, SIZE_MINIMIZED, 0);
@@ -229,7 +228,7 @@ TEST_F(UiEvents, ProducedEventComesWithTheWaitThatDispatchedItsMessage) {
 TEST_F(UiEvents, WindowOfTheLastEventFollowsEachEvent) {
     HWND three = open_plain(3);
     const ui::Id huge = INTPTR_MAX;
-    HWND big = ui::open_window(huge, 400, 200, 200, 180, L"Groß", PLAIN);
+    HWND big = ui::open_window(huge, 400, 200, 200, 180, L"Groß", MAIN_FLAGS);
     ASSERT_NE(nullptr, three);
     ASSERT_NE(nullptr, big);
     HWND button = ui::create_button(8, 10, 10, 100, 30, L"Knopf"); // in the window opened last
@@ -269,7 +268,7 @@ class UiTabOrder : public LayerTest {
 };
 
 TEST_F(UiTabOrder, TabVisitsEnabledVisibleTabStopsInCreationOrderAndWraps) {
-    window = ui::open_window(0, 100, 200, 300, 400, L"Tab", PLAIN);
+    window = ui::open_window(0, 100, 200, 300, 400, L"Tab", MAIN_FLAGS);
     ASSERT_NE(nullptr, window);
     ASSERT_NE(nullptr, ui::create_status_bar(4, window));
     // Creation order differs from the order on screen on purpose.
@@ -320,7 +319,7 @@ TEST_F(UiTabOrder, TabVisitsEnabledVisibleTabStopsInCreationOrderAndWraps) {
 }
 
 TEST_F(UiTabOrder, TabIsTakenByTheNavigationNotByTheControl) {
-    window = ui::open_window(0, 100, 200, 300, 200, L"Tab", PLAIN);
+    window = ui::open_window(0, 100, 200, 300, 200, L"Tab", MAIN_FLAGS);
     ASSERT_NE(nullptr, window);
     gadget[1] = ui::create_list(1, 10, 10, 100, 80);
     gadget[2] = ui::create_button(2, 10, 100, 100, 30, L"zwei");

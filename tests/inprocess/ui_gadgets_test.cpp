@@ -9,7 +9,6 @@ using namespace ui_testing;
 
 namespace {
 
-constexpr unsigned MAIN_FLAGS = 0xC80000;
 constexpr DWORD BUTTON_STYLE = 0x50030000;
 constexpr DWORD TEXT_STYLE = 0x50020000;
 constexpr DWORD LIST_STYLE = 0x50330141;

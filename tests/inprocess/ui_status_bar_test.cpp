@@ -8,7 +8,6 @@ using namespace ui_testing;
 
 namespace {
 
-constexpr unsigned MAIN_FLAGS = 0xC80000;
 constexpr UINT STATUS_BAR_CONTROL_ID = 0xE404040F;
 constexpr int MIN_HEIGHT = 18;
 

@@ -8,8 +8,6 @@ using namespace ui_testing;
 
 namespace {
 
-constexpr unsigned MAIN_FLAGS = 0xC80000;
-
 // The height a one-line menu bar takes from the inner area of a window with this style.
 int menu_height(HWND window) {
     DWORD style = static_cast<DWORD>(GetWindowLongPtrW(window, GWL_STYLE));
