@@ -16,8 +16,7 @@ cmake --build --preset x64 --parallel "${JOBS:-2}" --target krumenfeger
 
 if [ -n "${DISPLAY:-}" ]; then
     kf_prepare_prefix "$root/build/wineprefix-run"
-    export WINELOADER="$KF_WINE64"
-    exec "$KF_WINE64" "$EXE"
+    WINELOADER="$KF_WINE64" exec "$KF_WINE64" "$EXE"
 fi
 
 own_wineserver=0

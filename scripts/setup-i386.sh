@@ -25,13 +25,26 @@ fail() {
 as_root() {
     if [ "$(id -u)" -eq 0 ]; then
         "$@"
-    elif [ -t 0 ] && command -v sudo >/dev/null; then
-        sudo "$@"
-    elif command -v sudo >/dev/null; then
-        sudo -n "$@" # no terminal to ask for a password on: fail rather than wait
-    else
+    elif ! command -v sudo >/dev/null; then
         return 1
+    elif { : </dev/tty; } 2>/dev/null; then
+        sudo "$@"
+    else
+        sudo -n "$@" # no terminal to ask for a password on: fail rather than wait
     fi
+}
+
+# An i386 handler of someone else's in binfmt_misc: i386 programs then start through it, which tells
+# nothing of whether the kernel could run them itself.
+other_i386_handler() {
+    local entry
+    for entry in "$BINFMT"/*; do
+        case "${entry##*/}" in
+        register | status | "$ENTRY_NAME") continue ;;
+        esac
+        grep -qx enabled "$entry" 2>/dev/null && grep -q '^magic 7f454c460101.*0300$' "$entry" && return 0
+    done
+    return 1
 }
 
 apt_install() {
@@ -107,7 +120,9 @@ else
     native) exit 0 ;;
     forced*) unregister_qemu && stamp="" ;;
     esac
-    if [ -z "$stamp" ] && [ ! -e "$BINFMT/$ENTRY_NAME" ] && kf_i386_runs; then
+    if other_i386_handler; then
+        reason="another i386 handler in binfmt_misc may be an older qemu"
+    elif [ -z "$stamp" ] && [ ! -e "$BINFMT/$ENTRY_NAME" ] && kf_i386_runs; then
         echo native | as_root tee "$KF_I386_STAMP" >/dev/null
         exit 0
     fi

@@ -82,17 +82,7 @@ kf_stop_xvfb() {
     if [ -n "$KF_XVFB_PID" ]; then
         kill "$KF_XVFB_PID" 2>/dev/null
         wait "$KF_XVFB_PID" 2>/dev/null
-        # Wine's two loaders. Debian's `wine` launcher takes the 32-bit one whenever wine32 is installed, even
-# for a 64-bit program, which costs emulation where the kernel runs no i386 code: 64-bit programs and
-# Wine's own tools always go through the 64-bit loader.
-KF_WINE64=/usr/lib/wine/wine64
-KF_WINE32=/usr/lib/wine/wine
-
-# Where setup-i386.sh notes how i386 programs run: "native", or "emulated"/"forced" with the qemu it
-# registered. Kept in /run, which a reboot clears together with the binfmt_misc registrations.
-KF_I386_STAMP=/run/krumenfeger-i386
-
-KF_XVFB_PID=""
+        KF_XVFB_PID=""
     fi
     return 0
 }
