@@ -21,7 +21,8 @@ if [ -z "${WINEPREFIX:-}" ]; then
     kf_prepare_prefix "$(cd "$(dirname "$1")" && pwd)/wineprefix" || exit 1
 fi
 
-export KRUMENFEGER_CHOOSER_STOPS_SHORT=1 # Wine's folder chooser may stop short of a path (tests/e2e/driver.cpp)
+# Wine's folder chooser may ignore a selection or stop short of it; the tests then repeat it.
+export KRUMENFEGER_REPEAT_CHOOSER_SELECTION=1
 kf_wine "$@"
 status=$?
 

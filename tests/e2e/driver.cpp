@@ -1,5 +1,7 @@
 #include "tests/e2e/driver.h"
 
+#include "tests/support/gui.h"
+
 #include <commctrl.h>
 #include <shlobj.h>
 
@@ -13,8 +15,6 @@ const wchar_t *const DIALOG_CLASS = L"#32770";
 const wchar_t *const POPUP_MENU_CLASS = L"#32768";
 const int START_BUTTON_QUIT = 6; // the last gadget the start window creates
 constexpr int MAX_STATUS_FIELDS = 256;
-// Set by tests/wine-run.sh.
-const wchar_t *const CHOOSER_STOPS_SHORT = L"KRUMENFEGER_CHOOSER_STOPS_SHORT";
 
 // A visible top-level window of a process: of the class given, or, without one, the main window
 // (no owner, neither a dialog nor a menu).
@@ -116,8 +116,6 @@ bool select_in_tree(HANDLE process, HWND chooser, const std::wstring &folder) {
     }
     return item && send(tree, TVM_SELECTITEM, TVGN_CARET, item);
 }
-
-bool chooser_stops_short() { return GetEnvironmentVariableW(CHOOSER_STOPS_SHORT, nullptr, 0) != 0; }
 
 } // namespace
 
@@ -272,7 +270,7 @@ bool select_folder(HANDLE process, HWND chooser, const std::wstring &folder) {
     // Wine's chooser now and then stops short of a path it is given (its walk down the tree does
     // not recognise one of the folders); a person then opens the tree folder by folder, and so
     // does this, where the Wine wrapper says so. On Windows the path must be selected at once.
-    if (chooser_selection(process, chooser) != name && chooser_stops_short())
+    if (chooser_selection(process, chooser) != name && testing_support::chooser_needs_repeats())
         select_in_tree(process, chooser, folder);
     return chooser_selection(process, chooser) == name;
 }

@@ -29,7 +29,8 @@ LRESULT CALLBACK watch_procedure(int code, WPARAM wparam, LPARAM lparam) {
     return CallNextHookEx(nullptr, code, wparam, lparam);
 }
 
-// The folder chooser, answered from a thread timer inside its modal loop. Wine's chooser sometimes
+// The folder chooser, answered from a thread timer inside its modal loop. Under the Wine wrapper only
+// (chooser_needs_repeats()): Wine's chooser sometimes
 // ignores the first selection it is sent, so the selection is repeated until the tree shows it; and
 // now and then its tree misses the children of a folder made just before, so that the folder can
 // never be selected in that chooser: then it is cancelled and the start button pressed again.
@@ -282,12 +283,13 @@ std::vector<testing_support::SeenDialog> choose(const std::wstring &folder) {
         ++choosers;
         chooser_answer = ChooserAnswer();
         chooser_answer.folder = folder;
-        chooser_answer.deadline = GetTickCount() + CHOOSER_SELECT_MS;
+        chooser_answer.deadline =
+            GetTickCount() + (testing_support::chooser_needs_repeats() ? CHOOSER_SELECT_MS : 0);
         UINT_PTR timer = SetTimer(nullptr, 0, CHOOSER_POLL_MS, answer_chooser);
         cleanup::choose_folder_and_show_results();
         KillTimer(nullptr, timer);
     } while (!folder.empty() && chooser_answer.answered && !chooser_answer.selected &&
-             choosers < CHOOSER_ATTEMPTS);
+             choosers < (testing_support::chooser_needs_repeats() ? CHOOSER_ATTEMPTS : 1));
     pump_messages(SETTLE_MS);
     std::vector<testing_support::SeenDialog> seen;
     if (chooser_answer.answered)

@@ -10,6 +10,7 @@ namespace {
 constexpr UINT POLL_MS = 30;
 // Wine's chooser now and then ignores a selection request; it is repeated for this many polls.
 constexpr int SELECTION_TRIES = 60;
+const wchar_t *const REPEAT_CHOOSER_SELECTION = L"KRUMENFEGER_REPEAT_CHOOSER_SELECTION";
 
 struct Answering {
     std::vector<Answer> answers;
@@ -96,7 +97,8 @@ bool folder_selected(HWND dialog, const std::wstring &folder) {
 bool select_folder(HWND dialog, const std::wstring &folder) {
     read_folder_and_parents(folder);
     SendMessageW(dialog, BFFM_SETSELECTIONW, TRUE, reinterpret_cast<LPARAM>(folder.c_str()));
-    return folder_selected(dialog, folder) || ++answering.selection_tries >= SELECTION_TRIES;
+    return folder_selected(dialog, folder) || !chooser_needs_repeats() ||
+           ++answering.selection_tries >= SELECTION_TRIES;
 }
 
 void answer(HWND dialog) {
@@ -177,6 +179,8 @@ std::vector<SeenDialog> answered() {
     seen.swap(answering.seen);
     return seen;
 }
+
+bool chooser_needs_repeats() { return GetEnvironmentVariableW(REPEAT_CHOOSER_SELECTION, nullptr, 0) != 0; }
 
 std::wstring selected_tree_text(HWND tree) {
     wchar_t text[MAX_PATH] = L"";

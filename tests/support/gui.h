@@ -34,6 +34,10 @@ void answer_dialogs(const std::vector<Answer> &answers, DWORD give_up_ms = 10000
 // Stops answering and returns the dialogs seen since answer_dialogs().
 std::vector<SeenDialog> answered();
 
+// True where the Wine wrapper (tests/wine-run.sh) warns that the folder chooser may ignore a selection
+// or stop short of it: only there are selections repeated. On Windows the first one must hold.
+bool chooser_needs_repeats();
+
 // The text of a tree view's selected item; empty when nothing is selected.
 std::wstring selected_tree_text(HWND tree);
 
