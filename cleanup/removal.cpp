@@ -12,7 +12,7 @@ const wchar_t *const REMOVE_TITLE = L"Mülldateien löschen";
 const wchar_t *const REMOVE_QUESTION = L"Möchten Sie jetzt die Mülldateien entfernen?";
 
 // A file that is gone already needs no deletion; anything else that failed is still on disk. The
-// error is read before anything else can overwrite it.
+// error is read straight after the deletion.
 bool deleted_or_gone(const std::wstring &path) {
     return delete_file(path.c_str()) || GetLastError() == ERROR_FILE_NOT_FOUND;
 }

@@ -35,7 +35,7 @@ constexpr size_t CLASSES = sizeof CLASS_VIEWS / sizeof CLASS_VIEWS[0];
 
 size_t row_of(FileClass file_class) {
     size_t row = 0;
-    while (CLASS_VIEWS[row].file_class != file_class)
+    while (row + 1 < CLASSES && CLASS_VIEWS[row].file_class != file_class)
         ++row;
     return row;
 }

@@ -16,8 +16,8 @@
 
 namespace ui_testing {
 
-// The flags of the program's main window: a title bar and a system menu (WS_CAPTION | WS_SYSMENU).
-constexpr unsigned MAIN_FLAGS = 0xC80000;
+// The flags of the program's main window: a title bar and a system menu.
+constexpr unsigned MAIN_FLAGS = WS_CAPTION | WS_SYSMENU;
 
 // What one wait_for_event() returned, with the event state read right after it.
 struct Event {
