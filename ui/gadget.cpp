@@ -5,7 +5,7 @@
 
 #include <climits>
 #include <cstdlib>
-#include <new>
+#include <map>
 
 namespace ui {
 
@@ -29,6 +29,8 @@ struct Press {
     POINT at = {};
     bool dragged = false;
 };
+// The press of each watched list, by list; only the thread that owns the lists touches it.
+std::map<HWND, Press> presses;
 
 void notify_list_event(HWND list, int subtype) {
     PostMessageW(GetParent(list), MESSAGE_LIST_NOTIFICATION,
@@ -40,11 +42,12 @@ bool press_on_entry(HWND list, LPARAM position) {
     return HIWORD(hit) == 0 && LOWORD(hit) < SendMessageW(list, LB_GETCOUNT, 0, 0);
 }
 
+void stop_watching_list(HWND list);
+
 // Watches the mouse on a list for the clicks and drags the list box itself does not report. The
-// list's press lives as long as the list: the subclass goes, and takes it along, when the list does.
-LRESULT CALLBACK list_procedure(HWND list, UINT message, WPARAM wparam, LPARAM lparam, UINT_PTR,
-                                DWORD_PTR reference) {
-    Press &press = *reinterpret_cast<Press *>(reference);
+// list's press lives as long as its subclass, which goes when the list does.
+LRESULT CALLBACK list_procedure(HWND list, UINT message, WPARAM wparam, LPARAM lparam, UINT_PTR, DWORD_PTR) {
+    Press &press = presses[list];
     switch (message) {
     case WM_LBUTTONDOWN:
         press = Press();
@@ -69,20 +72,24 @@ LRESULT CALLBACK list_procedure(HWND list, UINT message, WPARAM wparam, LPARAM l
         press = Press();
         break;
     case WM_NCDESTROY:
-        RemoveWindowSubclass(list, list_procedure, LIST_SUBCLASS);
-        delete &press;
+        stop_watching_list(list);
         break;
     }
     return DefSubclassProc(list, message, wparam, lparam);
 }
 
-// Gives a new list its press and the subclass that watches it; false leaves the list as it was.
+// Gives a list the subclass that watches its mouse, with no press yet; false leaves it unwatched.
 bool watch_list(HWND list) {
-    Press *press = new (std::nothrow) Press();
-    if (press && SetWindowSubclass(list, list_procedure, LIST_SUBCLASS, reinterpret_cast<DWORD_PTR>(press)))
-        return true;
-    delete press;
-    return false;
+    if (!SetWindowSubclass(list, list_procedure, LIST_SUBCLASS, 0))
+        return false;
+    presses[list] = Press();
+    return true;
+}
+
+// Takes the subclass and its press from a list again; nothing for a list that is not watched.
+void stop_watching_list(HWND list) {
+    RemoveWindowSubclass(list, list_procedure, LIST_SUBCLASS);
+    presses.erase(list);
 }
 
 HWND create_gadget(Id id, GadgetKind kind, const wchar_t *window_class, DWORD style, DWORD extended_style,
@@ -221,16 +228,26 @@ void reserve_items(Id list, Id items) {
         SendMessageW(handle, LB_INITSTORAGE, static_cast<WPARAM>(items), 0);
 }
 
+// A held list counts as hidden and takes no input, so its mouse is not watched meanwhile: each message
+// through a subclass costs a window-property lookup, a round trip to the server under Wine, and a
+// long walk or removal sends a list several messages per file.
 void hold_gadget_painting(Id id) {
-    if (HWND handle = gadget_handle(id))
-        SendMessageW(handle, WM_SETREDRAW, FALSE, 0);
+    Gadget gadget;
+    if (!gadgets.find(id, gadget))
+        return;
+    SendMessageW(gadget.handle, WM_SETREDRAW, FALSE, 0);
+    if (gadget.kind == GadgetKind::list)
+        stop_watching_list(gadget.handle);
 }
 
 void resume_gadget_painting(Id id) {
-    if (HWND handle = gadget_handle(id)) {
-        SendMessageW(handle, WM_SETREDRAW, TRUE, 0);
-        RedrawWindow(handle, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME);
-    }
+    Gadget gadget;
+    if (!gadgets.find(id, gadget))
+        return;
+    if (gadget.kind == GadgetKind::list)
+        watch_list(gadget.handle);
+    SendMessageW(gadget.handle, WM_SETREDRAW, TRUE, 0);
+    RedrawWindow(gadget.handle, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME);
 }
 
 void repaint_now(Id window) {
