@@ -21,10 +21,6 @@ if [ -z "${WINEPREFIX:-}" ]; then
     kf_prepare_prefix "$(cd "$(dirname "$1")" && pwd)/wineprefix" || exit 1
 fi
 
-# x86 code under an emulator runs several times slower: the tests stretch their bounded waits.
-if kf_is_x86_program "$1" && kf_i386_emulated; then
-    export KRUMENFEGER_WAIT_FACTOR=4
-fi
 # Wine's folder chooser may ignore a selection or stop short of it; the tests then repeat it.
 export KRUMENFEGER_REPEAT_CHOOSER_SELECTION=1
 kf_wine "$@"

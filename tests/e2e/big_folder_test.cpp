@@ -25,8 +25,7 @@ const wchar_t *const FIXTURE_SAMPLES[] = {L"Müll äöü ß € 00010.mp3_work.m
                                           L"Straße Лето 夏 00001.mp3"};
 constexpr size_t OWN_FOLDER_FILES = 1000; // Wine makes these in about a second
 constexpr size_t LONG_NAME = 200;
-const DWORD LARGE_WAIT_MS =
-    testing_support::scaled_ms(30000); // one handler over 10,000 files, on a slow machine
+constexpr DWORD LARGE_WAIT_MS = 30000; // one handler over 10,000 files, on a slow machine
 
 std::wstring five_digits(size_t number) {
     std::wstring digits = std::to_wstring(number);

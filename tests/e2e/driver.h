@@ -4,8 +4,6 @@
 // and the caller's Program ends the process when it goes out of scope.
 #pragma once
 
-#include "tests/support/gui.h"
-
 #include <windows.h>
 
 #include <string>
@@ -14,9 +12,9 @@
 namespace e2e {
 
 // How long anything the program does in answer to one action may take under Wine.
-const DWORD WAIT_MS = testing_support::scaled_ms(5000);
+constexpr DWORD WAIT_MS = 5000;
 // The folder chooser enumerates the shell namespace before it shows.
-const DWORD CHOOSER_WAIT_MS = testing_support::scaled_ms(10000);
+constexpr DWORD CHOOSER_WAIT_MS = 10000;
 
 // A started program. Ends the process (TerminateProcess) if it still runs when this goes away.
 class Program {

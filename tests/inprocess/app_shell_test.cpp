@@ -24,7 +24,6 @@ const wchar_t *const OPEN_FAILED_TITLE = L"Fehler 001: Fenster kann nicht geöff
 const wchar_t *const OPEN_FAILED_TEXT =
     L"Ein öffnen des Programmfensters ist nicht möglich. Das Programm wird beendet!";
 constexpr DWORD NO_DIALOG_MS = 300;
-constexpr DWORD RUN_WATCHDOG_MS = 20000;
 
 std::wstring menu_string(HMENU menu, UINT item, UINT by) {
     wchar_t text[64] = L"";
@@ -284,7 +283,7 @@ void CALLBACK give_up_run(HWND, UINT, UINT_PTR, DWORD) {
 TEST_F(AppShell, RunEndsAfterAConfirmedQuit) {
     closes_posted = 0;
     UINT_PTR closer = SetTimer(nullptr, 0, 100, close_main_window);
-    UINT_PTR watchdog = SetTimer(nullptr, 0, testing_support::scaled_ms(RUN_WATCHDOG_MS), give_up_run);
+    UINT_PTR watchdog = SetTimer(nullptr, 0, 20000, give_up_run);
     answer_dialogs({{IDNO, L""}, {IDYES, L""}});
     int exit_code = app::run();
     std::vector<SeenDialog> seen = answered();

@@ -284,8 +284,7 @@ std::vector<testing_support::SeenDialog> choose(const std::wstring &folder) {
         chooser_answer = ChooserAnswer();
         chooser_answer.folder = folder;
         chooser_answer.deadline =
-            GetTickCount() +
-            (testing_support::chooser_needs_repeats() ? testing_support::scaled_ms(CHOOSER_SELECT_MS) : 0);
+            GetTickCount() + (testing_support::chooser_needs_repeats() ? CHOOSER_SELECT_MS : 0);
         UINT_PTR timer = SetTimer(nullptr, 0, CHOOSER_POLL_MS, answer_chooser);
         cleanup::choose_folder_and_show_results();
         KillTimer(nullptr, timer);

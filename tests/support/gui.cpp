@@ -3,8 +3,6 @@
 #include <commctrl.h>
 #include <shlobj.h>
 
-#include <cwchar>
-
 namespace testing_support {
 
 namespace {
@@ -13,8 +11,6 @@ constexpr UINT POLL_MS = 30;
 // Wine's chooser now and then ignores a selection request; it is repeated for this many polls.
 constexpr int SELECTION_TRIES = 60;
 const wchar_t *const REPEAT_CHOOSER_SELECTION = L"KRUMENFEGER_REPEAT_CHOOSER_SELECTION";
-const wchar_t *const WAIT_FACTOR = L"KRUMENFEGER_WAIT_FACTOR";
-constexpr DWORD FACTOR_DIGITS = 8;
 
 struct Answering {
     std::vector<Answer> answers;
@@ -170,8 +166,8 @@ void answer_dialogs(const std::vector<Answer> &answers, DWORD give_up_ms) {
     answered();
     answering = Answering();
     answering.answers = answers;
-    answering.give_up_ms = scaled_ms(give_up_ms);
-    answering.deadline = GetTickCount() + answering.give_up_ms;
+    answering.give_up_ms = give_up_ms;
+    answering.deadline = GetTickCount() + give_up_ms;
     answering.timer = SetTimer(nullptr, 0, POLL_MS, poll);
 }
 
@@ -182,13 +178,6 @@ std::vector<SeenDialog> answered() {
     std::vector<SeenDialog> seen;
     seen.swap(answering.seen);
     return seen;
-}
-
-DWORD scaled_ms(DWORD ms) {
-    wchar_t text[FACTOR_DIGITS + 1] = L"";
-    DWORD length = GetEnvironmentVariableW(WAIT_FACTOR, text, FACTOR_DIGITS + 1);
-    long factor = length > 0 && length <= FACTOR_DIGITS ? std::wcstol(text, nullptr, 10) : 1;
-    return factor > 1 ? ms * static_cast<DWORD>(factor) : ms;
 }
 
 bool chooser_needs_repeats() { return GetEnvironmentVariableW(REPEAT_CHOOSER_SELECTION, nullptr, 0) != 0; }

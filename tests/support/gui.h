@@ -9,10 +9,6 @@
 
 namespace testing_support {
 
-// A bounded wait or time limit of `ms` milliseconds, stretched by the factor KRUMENFEGER_WAIT_FACTOR
-// that the Wine wrapper sets where x86 code runs under an emulator; `ms` itself everywhere else.
-DWORD scaled_ms(DWORD ms);
-
 // Handles the messages waiting in this thread's queue, for at most `ms` milliseconds.
 void pump_messages(DWORD ms = 50);
 
