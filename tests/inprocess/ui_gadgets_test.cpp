@@ -308,6 +308,19 @@ TEST_F(UiListEvents, SelectionChangeClickAndDoubleClick) {
     EXPECT_EQ(1, selected());
 }
 
+TEST_F(UiListEvents, ClickIsReportedAgainOnceHeldPaintingResumes) {
+    // While its painting is held a list is not watched; resuming watches it again, once.
+    ui::hold_gadget_painting(LIST);
+    ui::add_item(LIST, -1, L"vier");
+    ui::resume_gadget_painting(LIST);
+    ui::resume_gadget_painting(LIST);
+    settle();
+    post(WM_LBUTTONDOWN, MK_LBUTTON, at(3));
+    post(WM_LBUTTONUP, 0, at(3));
+    EXPECT_EQ(std::vector<int>({ui::SUBTYPE_PRESSED, ui::SUBTYPE_PRESSED}), gadget_subtypes());
+    EXPECT_EQ(3, selected());
+}
+
 TEST_F(UiListEvents, PressesThatAreNotPlainOrNotOnAnEntryGiveNoRelease) {
     post(WM_LBUTTONDOWN, MK_LBUTTON, at(2));
     post(WM_LBUTTONUP, 0, at(2));
