@@ -55,6 +55,12 @@ qemu_major() {
     "$QEMU" --version 2>/dev/null | sed -n '1s/^qemu-i386 version \([0-9]*\)\..*/\1/p'
 }
 
+qemu_new_enough() {
+    local major
+    major=$(qemu_major)
+    [ -n "$major" ] && [ "$major" -ge 8 ]
+}
+
 # The installed interpreter's identity: with flag F the kernel keeps the binary it opened at
 # registration, so an upgrade must be followed by a new registration.
 qemu_identity() {
@@ -74,9 +80,8 @@ backports_source() {
 }
 
 install_qemu() {
-    local major candidate codename source
-    major=$(qemu_major)
-    [ -n "$major" ] && [ "$major" -ge 8 ] && return 0
+    local candidate codename source
+    qemu_new_enough && return 0
     as_root apt-get update -q >/dev/null || return 1
     candidate=$(apt-cache policy qemu-user-static | awk '/Candidate:/ { print $2 }')
     if [ -n "$candidate" ] && dpkg --compare-versions "$candidate" ge 1:8~; then
@@ -89,23 +94,24 @@ install_qemu() {
         as_root apt-get update -q >/dev/null || return 1
         apt_install -t "$codename-backports" qemu-user-static || return 1
     fi
-    major=$(qemu_major)
-    [ -n "$major" ] && [ "$major" -ge 8 ]
+    qemu_new_enough
+}
+
+remove_entry() {
+    [ ! -e "$BINFMT/$ENTRY_NAME" ] || echo -1 | as_root tee "$BINFMT/$ENTRY_NAME" >/dev/null
 }
 
 register_qemu() {
     if [ ! -e "$BINFMT/register" ]; then
         as_root mount -t binfmt_misc binfmt_misc "$BINFMT" 2>/dev/null || return 1
     fi
-    if [ -e "$BINFMT/$ENTRY_NAME" ]; then
-        echo -1 | as_root tee "$BINFMT/$ENTRY_NAME" >/dev/null || return 1
-    fi
+    remove_entry || return 1
     printf ':%s:M::%s:%s:%s:F' "$ENTRY_NAME" "$ELF_MAGIC" "$ELF_MASK" "$QEMU" |
         as_root tee "$BINFMT/register" >/dev/null
 }
 
 unregister_qemu() {
-    [ -e "$BINFMT/$ENTRY_NAME" ] && echo -1 | as_root tee "$BINFMT/$ENTRY_NAME" >/dev/null
+    remove_entry
     as_root rm -f "$KF_I386_STAMP"
 }
 
