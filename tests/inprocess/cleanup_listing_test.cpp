@@ -171,6 +171,7 @@ TEST_F(CleanupListing, OverlongFolderTextIsRefusedNotCut) {
 }
 
 TEST_F(CleanupListing, FolderWhoseSearchTextPassesMaxPathIsListed) {
+    // Only Windows can make this fail: Wine lists plain search texts past MAX_PATH as well.
     // The chooser's longest folder, 259 units and the trailing backslash: with the pattern the search
     // text has 263 units, which Windows refuses in the plain form.
     std::wstring longest = root + L"\\" + std::wstring(259 - root.size() - 1, L'p');
@@ -187,6 +188,24 @@ TEST_F(CleanupListing, FolderWhoseSearchTextPassesMaxPathIsListed) {
     std::replace(slashed.begin(), slashed.end(), L'\\', L'/');
     ASSERT_NE(0, listing::open(LISTING, slashed.c_str(), L"*.*"));
     EXPECT_EQ(bare, rest_of(LISTING)) << "written with slashes";
+}
+
+TEST_F(CleanupListing, LongPathsAreJudgedByTheirAbsoluteForm) {
+    // A current folder so deep that short relative texts name paths past MAX_PATH.
+    const std::wstring current = folder(std::wstring(200 - root.size() - 1, L'c'));
+    ASSERT_TRUE(SetCurrentDirectoryW(current.c_str()));
+    const std::wstring name = std::wstring(80, L'n') + L".mp3_work.mp3";
+    const std::wstring absolute = L"\\\\?\\" + current + L"\\" + name;
+    ASSERT_LT(name.size(), static_cast<size_t>(MAX_PATH));
+    EXPECT_EQ(absolute, cleanup::file_call_form(name)) << "relative";
+    EXPECT_EQ(absolute, cleanup::file_call_form(current.substr(0, 2) + name)) << "drive-relative";
+    EXPECT_EQ(absolute, cleanup::file_call_form(name + L". .")) << "trailing dots and blanks";
+    EXPECT_EQ(L"x.mp3", cleanup::file_call_form(L"x.mp3")) << "short relative";
+
+    // Device and extended paths keep their own form.
+    for (const std::wstring &kept :
+         {L"\\\\.\\" + current + L"\\" + name, absolute, std::wstring(L"\\\\?\\C:\\x\\..\\y")})
+        EXPECT_EQ(kept, cleanup::file_call_form(kept));
 }
 
 TEST(CleanupLongPaths, ExtendedFormFromMaxPathOn) {
