@@ -35,7 +35,8 @@ void remove_junk();
 // The deletion itself: each listed file that is deleted (or already gone) leaves the list.
 void delete_listed_junk();
 
-// File classes by name: exact, case-sensitive suffixes, junk before MP3.
+// File classes by name: exact, case-sensitive suffixes, junk before MP3. The classes number the rows
+// of the scan's class table, which checks that it has one for each; `other` stays last.
 enum class FileClass { junk, mp3, other };
 FileClass classify(const std::wstring &name);
 

@@ -26,19 +26,21 @@ struct ClassView {
     int field;
     const wchar_t *prefix;
 };
-const ClassView CLASS_VIEWS[] = {
+// A class's row is its number.
+constexpr ClassView CLASS_VIEWS[] = {
     {FileClass::junk, &music_folder.junk_count, ids::LIST_JUNK, ids::FIELD_JUNK_COUNT, JUNK_STATUS_PREFIX},
     {FileClass::mp3, &music_folder.mp3_count, ids::LIST_MP3, ids::FIELD_MP3_COUNT, MP3_STATUS_PREFIX},
     {FileClass::other, &music_folder.other_count, ids::LIST_OTHER, ids::FIELD_OTHER_COUNT,
      OTHER_STATUS_PREFIX}};
 constexpr size_t CLASSES = sizeof CLASS_VIEWS / sizeof CLASS_VIEWS[0];
 
-size_t row_of(FileClass file_class) {
-    size_t row = 0;
-    while (row + 1 < CLASSES && CLASS_VIEWS[row].file_class != file_class)
-        ++row;
-    return row;
+constexpr bool one_row_per_class_in_order() {
+    for (size_t row = 0; row < CLASSES; ++row)
+        if (CLASS_VIEWS[row].file_class != static_cast<FileClass>(row))
+            return false;
+    return CLASSES == static_cast<size_t>(FileClass::other) + 1;
 }
+static_assert(one_row_per_class_in_order(), "the class table needs one row per file class, in their order");
 
 bool ends_with(const std::wstring &name, const wchar_t *suffix) {
     size_t length = wcslen(suffix);
@@ -63,7 +65,7 @@ void walk(bool enable_delete_at_junk) {
             continue;
         std::wstring name = listing::entry_name(MUSIC_LISTING);
         FileClass file_class = classify(name);
-        size_t row = row_of(file_class);
+        size_t row = static_cast<size_t>(file_class);
         ui::Id list = CLASS_VIEWS[row].list;
         ui::Id &count = *CLASS_VIEWS[row].count;
         if (count == reserved[row]) {

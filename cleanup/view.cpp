@@ -7,10 +7,6 @@
 
 namespace cleanup {
 
-const wchar_t *const JUNK_STATUS_PREFIX = L"Anzahl Müll-Dateien: ";
-const wchar_t *const MP3_STATUS_PREFIX = L"Anzahl MP3-Files: ";
-const wchar_t *const OTHER_STATUS_PREFIX = L"Andere Filetypen: ";
-
 std::wstring status_text(const wchar_t *prefix, ui::Id count) { return prefix + std::to_wstring(count); }
 
 namespace {

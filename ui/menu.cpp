@@ -37,8 +37,8 @@ HMENU create_menu(Id id, HWND window) {
     return bar;
 }
 
-// Each title and each item attaches the bar to its window again, so the bar appears with its first
-// title and always shows what it holds.
+// The layer's rule: the bar is attached to its window again (SetMenu) after each title and each item;
+// it appears with the first title.
 void add_menu_title(const wchar_t *text) {
     if (!building.bar)
         return;
