@@ -106,6 +106,7 @@ if [ ${#runnable[@]} -gt 0 ]; then
 fi
 
 step "format" check_format
+step "setup check" tests/check_setup_i386.sh
 
 if [ "$untested_x86" = 1 ]; then
     echo "test.sh: the x86 build was built and statically checked, but its runtime was NOT tested:"
