@@ -3,6 +3,7 @@
 # sudo), then makes i386 programs run where the kernel cannot run them itself (setup-i386.sh).
 # Returns at once when all of it is in place already.
 set -euo pipefail
+source "$(dirname "${BASH_SOURCE[0]}")/setup-env.sh"
 
 PACKAGES=(
     g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix binutils-mingw-w64 mingw-w64-tools
@@ -24,23 +25,17 @@ for package in "${PACKAGES[@]}"; do
 done
 
 install_missing() {
-    local sudo=()
-    if [ "$(id -u)" -ne 0 ]; then
-        if ! command -v sudo >/dev/null; then
-            echo "setup: missing packages (${missing[*]}) and no sudo to install them as root" >&2
-            exit 1
-        fi
-        sudo=(sudo)
+    if ! kf_have_root; then
+        echo "setup: root needed to install ${missing[*]}; run this as root or where sudo works" >&2
+        exit 1
     fi
-
     echo "setup: installing ${missing[*]}"
-    export DEBIAN_FRONTEND=noninteractive
     # 32-bit Wine, for the i386 build, comes from the i386 architecture.
     if ! dpkg --print-foreign-architectures | grep -qx i386; then
-        "${sudo[@]}" dpkg --add-architecture i386
+        kf_as_root dpkg --add-architecture i386
     fi
-    "${sudo[@]}" apt-get update -q
-    "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends "${missing[@]}" </dev/null
+    kf_apt_update
+    kf_apt_get install -y -q --no-install-recommends "${missing[@]}"
 }
 
 if [ ${#missing[@]} -gt 0 ]; then

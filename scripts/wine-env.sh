@@ -13,8 +13,12 @@ KF_WINE64=/usr/lib/wine/wine64
 KF_WINE32=/usr/lib/wine/wine
 
 # Where setup-i386.sh notes how i386 programs run: "native", or "emulated"/"forced" with the qemu it
-# registered. Kept in /run, which a reboot clears together with the binfmt_misc registrations.
-KF_I386_STAMP=/run/krumenfeger-i386
+# registered. Kept in /run, which a reboot clears together with the binfmt_misc registrations. Each path
+# here may be given from outside, for a check of the setup in a sandbox.
+KF_I386_STAMP="${KF_I386_STAMP:-/run/krumenfeger-i386}"
+KF_BINFMT_DIR="${KF_BINFMT_DIR:-/proc/sys/fs/binfmt_misc}"
+KF_I386_ENTRY=krumenfeger-i386 # setup-i386.sh's registration in binfmt_misc
+KF_I386_LOADER="${KF_I386_LOADER:-/lib/ld-linux.so.2}"
 
 KF_XVFB_PID=""
 KF_SCREEN="${KF_SCREEN:-1920x1200x24}"
@@ -44,15 +48,15 @@ kf_wine() {
 
 # True when i386 Linux programs start here, natively or under the emulator setup-i386.sh registered.
 kf_i386_runs() {
-    /lib/ld-linux.so.2 --version >/dev/null 2>&1
+    "$KF_I386_LOADER" --version >/dev/null 2>&1
 }
 
 # True when i386 programs run under emulation, which makes every x86 timing a timing of the emulator.
+# Only the live registration tells: the stamp outlives a registration that was removed or disabled since
+# (by hand, or by systemd-binfmt, which clears every entry when it starts).
 kf_i386_emulated() {
-    case "$(cat "$KF_I386_STAMP" 2>/dev/null)" in
-    emulated* | forced*) return 0 ;;
-    *) return 1 ;;
-    esac
+    grep -qx enabled "$KF_BINFMT_DIR/status" 2>/dev/null &&
+        grep -qx enabled "$KF_BINFMT_DIR/$KF_I386_ENTRY" 2>/dev/null
 }
 
 # Starts a private Xvfb on a free display number and exports DISPLAY. Returns non-zero if it fails.
