@@ -76,10 +76,17 @@ void read_folder_and_parents(std::wstring folder) {
     }
 }
 
-bool is_folder_chooser(HWND dialog) {
-    // The chooser holds a tree of folders; a message box does not.
-    return FindWindowExW(dialog, nullptr, L"SysTreeView32", nullptr) != nullptr;
+BOOL CALLBACK find_tree(HWND child, LPARAM found) {
+    wchar_t name[32] = L"";
+    GetClassNameW(child, name, 32);
+    if (_wcsicmp(name, WC_TREEVIEWW) != 0)
+        return TRUE;
+    *reinterpret_cast<HWND *>(found) = child;
+    return FALSE;
 }
+
+// The chooser holds a tree of folders; a message box does not.
+bool is_folder_chooser(HWND dialog) { return chooser_tree(dialog) != nullptr; }
 
 // Whether the chooser's tree shows the folder's last component as its selected item.
 bool folder_selected(HWND dialog, const std::wstring &folder) {
@@ -89,8 +96,7 @@ bool folder_selected(HWND dialog, const std::wstring &folder) {
     size_t separator = path.find_last_of(L'\\');
     if (separator == std::wstring::npos)
         return true; // a drive root is shown under a name of the shell's own
-    HWND tree = FindWindowExW(dialog, nullptr, L"SysTreeView32", nullptr);
-    return _wcsicmp(selected_tree_text(tree).c_str(), path.c_str() + separator + 1) == 0;
+    return _wcsicmp(selected_tree_text(chooser_tree(dialog)).c_str(), path.c_str() + separator + 1) == 0;
 }
 
 // Selects the wanted folder; false while the chooser has not taken the selection yet.
@@ -111,11 +117,7 @@ void answer(HWND dialog) {
     seen.had_owner = GetWindow(dialog, GW_OWNER) != nullptr;
     EnumThreadWindows(GetCurrentThreadId(), collect_disabled,
                       reinterpret_cast<LPARAM>(&seen.disabled_windows));
-    if (chooser) {
-        EnumChildWindows(dialog, collect_labels, reinterpret_cast<LPARAM>(&seen.text));
-    } else {
-        seen.text = window_text(GetDlgItem(dialog, 0xFFFF));
-    }
+    seen.text = chooser ? label_texts(dialog) : window_text(GetDlgItem(dialog, 0xFFFF));
     answering.seen.push_back(seen);
     answering.next++;
     answering.answered_dialog = dialog;
@@ -181,6 +183,19 @@ std::vector<SeenDialog> answered() {
 }
 
 bool chooser_needs_repeats() { return GetEnvironmentVariableW(REPEAT_CHOOSER_SELECTION, nullptr, 0) != 0; }
+
+HWND chooser_tree(HWND dialog) {
+    HWND tree = nullptr;
+    if (dialog) // a null parent would search every top-level window
+        EnumChildWindows(dialog, find_tree, reinterpret_cast<LPARAM>(&tree));
+    return tree;
+}
+
+std::wstring label_texts(HWND dialog) {
+    std::wstring texts;
+    EnumChildWindows(dialog, collect_labels, reinterpret_cast<LPARAM>(&texts));
+    return texts;
+}
 
 std::wstring selected_tree_text(HWND tree) {
     wchar_t text[MAX_PATH] = L"";

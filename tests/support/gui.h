@@ -1,5 +1,6 @@
 // Helpers for tests that drive real windows in this process: pumping messages and answering the
-// modal dialogs (message boxes, the folder chooser) that the code under test opens.
+// modal dialogs (message boxes, the folder chooser) that the code under test opens. Telling the
+// chooser by its tree serves the end-to-end tests as well.
 #pragma once
 
 #include <windows.h>
@@ -37,6 +38,14 @@ std::vector<SeenDialog> answered();
 // True where the Wine wrapper (tests/wine-run.sh) warns that the folder chooser may ignore a selection
 // or stop short of it: only there are selections repeated. On Windows the first one must hold.
 bool chooser_needs_repeats();
+
+// The folder chooser's tree anywhere below `dialog`, also in another process; null for a dialog
+// without one, such as a message box. With the new dialog style Windows puts the tree inside a child
+// of class "SHBrowseForFolder ShellNameSpace Control"; Wine puts it straight in the dialog.
+HWND chooser_tree(HWND dialog);
+
+// The texts of the dialog's static controls (its labels) joined by '\n', empty ones left out.
+std::wstring label_texts(HWND dialog);
 
 // The text of a tree view's selected item; empty when nothing is selected.
 std::wstring selected_tree_text(HWND tree);
