@@ -1,7 +1,10 @@
 #include "tests/support/gui.h"
 
 #include <commctrl.h>
+#include <gtest/gtest.h>
 #include <shlobj.h>
+
+#include <sstream>
 
 namespace testing_support {
 
@@ -11,6 +14,7 @@ constexpr UINT POLL_MS = 30;
 // Wine's chooser now and then ignores a selection request; it is repeated for this many polls.
 constexpr int SELECTION_TRIES = 60;
 const wchar_t *const REPEAT_CHOOSER_SELECTION = L"KRUMENFEGER_REPEAT_CHOOSER_SELECTION";
+constexpr DWORD MAIN_WINDOW_STYLE = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU;
 
 struct Answering {
     std::vector<Answer> answers;
@@ -216,6 +220,33 @@ std::wstring window_text(HWND window) {
     std::wstring text(static_cast<size_t>(length) + 1, L'\0');
     text.resize(static_cast<size_t>(GetWindowTextW(window, &text[0], length + 1)));
     return text;
+}
+
+bool screen_holds(int inner_width, int inner_height, const POINT *whole_at) {
+    RECT frame = {0, 0, inner_width, inner_height};
+    AdjustWindowRectEx(&frame, MAIN_WINDOW_STYLE, FALSE, 0);
+    int width = frame.right - frame.left, height = frame.bottom - frame.top;
+    int screen_width = GetSystemMetrics(SM_CXSCREEN), screen_height = GetSystemMetrics(SM_CYSCREEN);
+    std::ostringstream shortfall;
+    shortfall << "screen too small for this test: it needs a window of " << width << "x" << height
+              << " (inner " << inner_width << "x" << inner_height << " and its frame)";
+    if (whole_at) {
+        int right = whole_at->x + width, bottom = whole_at->y + height;
+        if (right <= screen_width && bottom <= screen_height)
+            return true;
+        shortfall << " whole on screen at (" << whole_at->x << ", " << whole_at->y
+                  << "), so a screen of at least " << right << "x" << bottom << "; this one is "
+                  << screen_width << "x" << screen_height;
+    } else {
+        // The largest window the screen allows: WM_GETMINMAXINFO's default maximum tracking size.
+        int widest = GetSystemMetrics(SM_CXMAXTRACK), highest = GetSystemMetrics(SM_CYMAXTRACK);
+        if (width <= widest && height <= highest)
+            return true;
+        shortfall << ", this " << screen_width << "x" << screen_height << " screen allows at most " << widest
+                  << "x" << highest;
+    }
+    ADD_FAILURE() << shortfall.str();
+    return false;
 }
 
 } // namespace testing_support

@@ -1,6 +1,6 @@
 // Helpers for tests that drive real windows in this process: pumping messages and answering the
 // modal dialogs (message boxes, the folder chooser) that the code under test opens. Telling the
-// chooser by its tree serves the end-to-end tests as well.
+// chooser by its tree and checking the screen's size serve the end-to-end tests as well.
 #pragma once
 
 #include <windows.h>
@@ -52,5 +52,13 @@ std::wstring selected_tree_text(HWND tree);
 
 // Window text of any window.
 std::wstring window_text(HWND window);
+
+// Whether the screen lets a window with a title bar and system menu have an inner area of
+// `inner_width` x `inner_height` (menu bar included) and, with `whole_at`, lie whole on the screen
+// with its frame's corner there, where clicks and screenshots reach all of it. Windows and Wine
+// narrow a top-level window to the largest size the screen allows, which would spoil every layout
+// check for a reason of the machine's own. Where the screen is too small, this adds one failure line
+// naming both sizes, and the test ends at once: `if (!screen_holds(...)) return;`.
+bool screen_holds(int inner_width, int inner_height, const POINT *whole_at = nullptr);
 
 } // namespace testing_support
