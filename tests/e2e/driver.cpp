@@ -92,7 +92,7 @@ LRESULT find_item(HANDLE process, HWND tree, LRESULT item, Wanted wanted, bool d
 
 // Selects `folder` (a path on a drive) by expanding the tree from the drive's item down.
 bool select_in_tree(HANDLE process, HWND chooser, const std::wstring &folder) {
-    HWND tree = FindWindowExW(chooser, nullptr, WC_TREEVIEWW, nullptr);
+    HWND tree = testing_support::chooser_tree(chooser);
     if (!tree || folder.size() < 3 || folder[1] != L':')
         return false;
     std::wstring drive = L"(" + folder.substr(0, 2) + L")"; // the drive's item reads "<label> (C:)"
@@ -246,9 +246,7 @@ HWND wait_for_popup_menu(DWORD process_id) {
     return wait_for_top_window(process_id, POPUP_MENU_CLASS, WAIT_MS, nullptr);
 }
 
-bool is_folder_chooser(HWND dialog) {
-    return FindWindowExW(dialog, nullptr, WC_TREEVIEWW, nullptr) != nullptr;
-}
+bool is_folder_chooser(HWND dialog) { return testing_support::chooser_tree(dialog) != nullptr; }
 
 std::wstring message_box_text(HWND box) { return text_of(GetDlgItem(box, 0xFFFF)); }
 
@@ -280,7 +278,7 @@ bool choose_folder(HANDLE process, HWND chooser, const std::wstring &folder) {
 }
 
 std::wstring chooser_selection(HANDLE process, HWND chooser) {
-    HWND tree = FindWindowExW(chooser, nullptr, WC_TREEVIEWW, nullptr);
+    HWND tree = testing_support::chooser_tree(chooser);
     return tree_item_text(process, tree, send(tree, TVM_GETNEXTITEM, TVGN_CARET, 0));
 }
 

@@ -1,6 +1,9 @@
 #include "tests/e2e/input.h"
 
 #include "tests/e2e/driver.h"
+#include "tests/e2e/folders.h"
+
+#include <gtest/gtest.h>
 
 #include <vector>
 
@@ -9,6 +12,8 @@ namespace e2e {
 namespace {
 
 constexpr int ABSOLUTE_RANGE = 65535;
+// How long a change of the foreground that was granted may take to show; a refused one is not waited for.
+constexpr DWORD FOREGROUND_MS = 1000;
 
 INPUT key_input(WORD key, bool up) {
     INPUT input = {};
@@ -36,37 +41,69 @@ int caption_bottom(HWND window) {
     return frame_of(window).top - bare.top;
 }
 
-bool send_inputs(std::vector<INPUT> &inputs) {
+bool send_inputs(std::vector<INPUT> inputs) {
     return SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT)) == inputs.size();
+}
+
+// Input for `window`, sent only once that is in front.
+bool send_inputs_to(HWND window, const std::vector<INPUT> &inputs) {
+    return bring_to_front(window) && send_inputs(inputs);
+}
+
+// Class, title and process of a window, read without waiting on it.
+std::string describe(HWND window) {
+    if (!window)
+        return "no window";
+    wchar_t title[256] = L"";
+    GetWindowTextW(window, title, 256);
+    DWORD process = 0;
+    GetWindowThreadProcessId(window, &process);
+    return "the window of class \"" + utf8(class_of(window)) + "\" titled \"" + utf8(title) +
+           "\" of process " + std::to_string(process);
 }
 
 } // namespace
 
 bool bring_to_front(HWND window) {
-    SetForegroundWindow(window);
-    return wait_until([window] { return GetForegroundWindow() == window; }) && settle(window);
+    if (GetForegroundWindow() == window)
+        return true;
+    // Windows lets a background process set the foreground window only on conditions; one of them is
+    // that "the calling process received the last input event" (SetForegroundWindow, Remarks:
+    // https://learn.microsoft.com/windows/win32/api/winuser/nf-winuser-setforegroundwindow).
+    // So this process first sends input of its own: a pointer move by nothing, which no window heeds.
+    // Wine grants every such call; only Windows can refuse it.
+    INPUT nudge = {};
+    nudge.type = INPUT_MOUSE;
+    nudge.mi.dwFlags = MOUSEEVENTF_MOVE;
+    send_inputs({nudge});
+    if (SetForegroundWindow(window) &&
+        wait_until([window] { return GetForegroundWindow() == window; }, FOREGROUND_MS) && settle(window))
+        return true;
+    ADD_FAILURE() << describe(window)
+                  << " cannot be brought to the front for input: " << describe(GetForegroundWindow())
+                  << " holds the foreground";
+    return false;
 }
 
-bool press_keys(std::initializer_list<WORD> keys) {
+bool press_keys(HWND window, std::initializer_list<WORD> keys) {
     std::vector<INPUT> inputs;
     for (WORD key : keys)
         inputs.push_back(key_input(key, false));
     for (auto key = keys.end(); key != keys.begin();)
         inputs.push_back(key_input(*--key, true));
-    return send_inputs(inputs);
+    return send_inputs_to(window, inputs);
 }
 
-bool click_at(POINT screen) {
-    std::vector<INPUT> inputs = {mouse_input(0, screen), mouse_input(MOUSEEVENTF_LEFTDOWN, screen),
-                                 mouse_input(MOUSEEVENTF_LEFTUP, screen)};
-    return send_inputs(inputs);
+bool click_at(HWND window, POINT screen) {
+    return send_inputs_to(window, {mouse_input(0, screen), mouse_input(MOUSEEVENTF_LEFTDOWN, screen),
+                                   mouse_input(MOUSEEVENTF_LEFTUP, screen)});
 }
 
 POINT centre_of(const RECT &rect) { return {(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2}; }
 
 bool click_child(HWND window, int id) {
     HWND child = GetDlgItem(window, id);
-    return child && click_at(centre_of(frame_of(child)));
+    return child && click_at(window, centre_of(frame_of(child)));
 }
 
 POINT close_box_point(HWND window) {

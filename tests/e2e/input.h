@@ -1,5 +1,6 @@
 // Real user input for the program under test: keys and mouse clicks go through SendInput to
-// whatever window has the focus or lies under the pointer, exactly as a person's would.
+// whatever window has the focus or lies under the pointer, exactly as a person's would. Each one
+// first brings the window it is meant for to the front, as input to any other window would be lost.
 #pragma once
 
 #include <windows.h>
@@ -10,12 +11,13 @@
 
 namespace e2e {
 
-// Makes `window` the foreground window and waits until it is; false if it does not become so.
+// Makes `window` the foreground window, unless it is already. If it does not become so at once, adds
+// a failure naming the window that holds the foreground instead, and returns false.
 bool bring_to_front(HWND window);
-// Presses the keys in order and releases them in reverse, e.g. {VK_SHIFT, VK_TAB} or {VK_MENU, VK_F4}.
-bool press_keys(std::initializer_list<WORD> keys);
-// Moves the pointer to a screen point and clicks the left button there.
-bool click_at(POINT screen);
+// Presses the keys in `window` in order and releases them in reverse, e.g. {VK_SHIFT, VK_TAB}.
+bool press_keys(HWND window, std::initializer_list<WORD> keys);
+// Moves the pointer to a screen point of `window` and clicks the left button there.
+bool click_at(HWND window, POINT screen);
 // Clicks the middle of a child control of `window`.
 bool click_child(HWND window, int id);
 // The middle of a rectangle.

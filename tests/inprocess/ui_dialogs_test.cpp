@@ -1,8 +1,9 @@
 // Modal dialogs: message-box answers and what the box shows, the windows disabled while a dialog is
 // open and its owner, and the folder chooser's result at its edges (drive root, cancel, the longest
-// path the shell gives, overlong initial paths).
+// path the shell gives, overlong initial paths), and how the tests tell the chooser by its tree.
 #include "tests/inprocess/ui_test_helpers.h"
 
+#include <commctrl.h>
 #include <shlobj.h>
 
 using namespace ui_testing;
@@ -182,6 +183,42 @@ TEST_F(UiMessageBox, BoxThatCannotBeShownAnswersZeroAndEnablesAgain) {
     }
     EXPECT_TRUE(IsWindowEnabled(main));
     EXPECT_TRUE(IsWindowEnabled(other));
+}
+
+class UiChooserTree : public LayerTest {};
+
+// Windows nests the chooser's tree one level deeper than Wine does, inside a child window of the
+// chooser's own; built here as Windows builds it, the tree must still be found, and a dialog without
+// a tree must still pass for a message box.
+TEST_F(UiChooserTree, FoundBelowAnyChildOfTheDialog) {
+    const wchar_t *const NAMESPACE_CLASS = L"SHBrowseForFolder ShellNameSpace Control";
+    INITCOMMONCONTROLSEX classes = {sizeof classes, ICC_TREEVIEW_CLASSES};
+    ASSERT_TRUE(InitCommonControlsEx(&classes));
+    WNDCLASSW plain = {};
+    plain.lpfnWndProc = DefWindowProcW;
+    plain.hInstance = GetModuleHandleW(nullptr);
+    plain.lpszClassName = NAMESPACE_CLASS;
+    ASSERT_NE(0, RegisterClassW(&plain));
+
+    auto child = [](const wchar_t *window_class, const wchar_t *text, HWND parent) {
+        return CreateWindowExW(0, window_class, text, WS_CHILD | WS_VISIBLE, 10, 10, 200, 100, parent,
+                               nullptr, nullptr, nullptr);
+    };
+    HWND chooser = CreateWindowExW(0, WC_DIALOG, L"Ordner suchen", WS_POPUP | WS_CAPTION, 100, 200, 300, 300,
+                                   nullptr, nullptr, nullptr, nullptr);
+    child(L"Static", PROMPT, chooser);
+    HWND tree = child(WC_TREEVIEWW, L"", child(NAMESPACE_CLASS, L"", chooser));
+    HWND box = CreateWindowExW(0, WC_DIALOG, L"Frage", WS_POPUP | WS_CAPTION, 100, 200, 300, 150, nullptr,
+                               nullptr, nullptr, nullptr);
+    child(L"Static", L"Möchten Sie wirklich beenden?", box);
+    child(L"Button", L"Ja", box);
+
+    EXPECT_NE(nullptr, tree);
+    EXPECT_EQ(tree, testing_support::chooser_tree(chooser));
+    EXPECT_EQ(nullptr, testing_support::chooser_tree(box));
+    DestroyWindow(chooser);
+    DestroyWindow(box);
+    UnregisterClassW(NAMESPACE_CLASS, GetModuleHandleW(nullptr));
 }
 
 // The folder chooser, on folders of the test's own under C:\.

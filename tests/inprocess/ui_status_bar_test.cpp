@@ -42,6 +42,8 @@ void add_program_fields() {
 class UiStatusBar : public LayerTest {};
 
 TEST_F(UiStatusBar, FieldEdgesAndPlacementFollowTheWindow) {
+    if (!testing_support::screen_holds(1230, 380))
+        return;
     HWND window = ui::open_window(0, 100, 200, 200, 180, L"Status", MAIN_FLAGS);
     ASSERT_NE(nullptr, window);
     ui::create_menu(1, window);

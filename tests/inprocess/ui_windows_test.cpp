@@ -43,6 +43,8 @@ int created_windows(const CbtWatch &watch) {
 class UiWindows : public LayerTest {};
 
 TEST_F(UiWindows, MainWindowGeometryWithAndWithoutMenuBar) {
+    if (!testing_support::screen_holds(1230, 380))
+        return;
     HWND window = ui::open_window(0, 100, 200, 200, 180, L"Krumenfeger 0.9 ", MAIN_FLAGS);
     ASSERT_NE(nullptr, window);
     EXPECT_EQ(window, ui::window_handle(0));

@@ -1,7 +1,10 @@
 #include "tests/support/gui.h"
 
 #include <commctrl.h>
+#include <gtest/gtest.h>
 #include <shlobj.h>
+
+#include <sstream>
 
 namespace testing_support {
 
@@ -11,6 +14,7 @@ constexpr UINT POLL_MS = 30;
 // Wine's chooser now and then ignores a selection request; it is repeated for this many polls.
 constexpr int SELECTION_TRIES = 60;
 const wchar_t *const REPEAT_CHOOSER_SELECTION = L"KRUMENFEGER_REPEAT_CHOOSER_SELECTION";
+constexpr DWORD MAIN_WINDOW_STYLE = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU;
 
 struct Answering {
     std::vector<Answer> answers;
@@ -76,10 +80,17 @@ void read_folder_and_parents(std::wstring folder) {
     }
 }
 
-bool is_folder_chooser(HWND dialog) {
-    // The chooser holds a tree of folders; a message box does not.
-    return FindWindowExW(dialog, nullptr, L"SysTreeView32", nullptr) != nullptr;
+BOOL CALLBACK find_tree(HWND child, LPARAM found) {
+    wchar_t name[32] = L"";
+    GetClassNameW(child, name, 32);
+    if (_wcsicmp(name, WC_TREEVIEWW) != 0)
+        return TRUE;
+    *reinterpret_cast<HWND *>(found) = child;
+    return FALSE;
 }
+
+// The chooser holds a tree of folders; a message box does not.
+bool is_folder_chooser(HWND dialog) { return chooser_tree(dialog) != nullptr; }
 
 // Whether the chooser's tree shows the folder's last component as its selected item.
 bool folder_selected(HWND dialog, const std::wstring &folder) {
@@ -89,8 +100,7 @@ bool folder_selected(HWND dialog, const std::wstring &folder) {
     size_t separator = path.find_last_of(L'\\');
     if (separator == std::wstring::npos)
         return true; // a drive root is shown under a name of the shell's own
-    HWND tree = FindWindowExW(dialog, nullptr, L"SysTreeView32", nullptr);
-    return _wcsicmp(selected_tree_text(tree).c_str(), path.c_str() + separator + 1) == 0;
+    return _wcsicmp(selected_tree_text(chooser_tree(dialog)).c_str(), path.c_str() + separator + 1) == 0;
 }
 
 // Selects the wanted folder; false while the chooser has not taken the selection yet.
@@ -111,11 +121,7 @@ void answer(HWND dialog) {
     seen.had_owner = GetWindow(dialog, GW_OWNER) != nullptr;
     EnumThreadWindows(GetCurrentThreadId(), collect_disabled,
                       reinterpret_cast<LPARAM>(&seen.disabled_windows));
-    if (chooser) {
-        EnumChildWindows(dialog, collect_labels, reinterpret_cast<LPARAM>(&seen.text));
-    } else {
-        seen.text = window_text(GetDlgItem(dialog, 0xFFFF));
-    }
+    seen.text = chooser ? label_texts(dialog) : window_text(GetDlgItem(dialog, 0xFFFF));
     answering.seen.push_back(seen);
     answering.next++;
     answering.answered_dialog = dialog;
@@ -182,6 +188,19 @@ std::vector<SeenDialog> answered() {
 
 bool chooser_needs_repeats() { return GetEnvironmentVariableW(REPEAT_CHOOSER_SELECTION, nullptr, 0) != 0; }
 
+HWND chooser_tree(HWND dialog) {
+    HWND tree = nullptr;
+    if (dialog) // a null parent would search every top-level window
+        EnumChildWindows(dialog, find_tree, reinterpret_cast<LPARAM>(&tree));
+    return tree;
+}
+
+std::wstring label_texts(HWND dialog) {
+    std::wstring texts;
+    EnumChildWindows(dialog, collect_labels, reinterpret_cast<LPARAM>(&texts));
+    return texts;
+}
+
 std::wstring selected_tree_text(HWND tree) {
     wchar_t text[MAX_PATH] = L"";
     TVITEMW item = {};
@@ -201,6 +220,33 @@ std::wstring window_text(HWND window) {
     std::wstring text(static_cast<size_t>(length) + 1, L'\0');
     text.resize(static_cast<size_t>(GetWindowTextW(window, &text[0], length + 1)));
     return text;
+}
+
+bool screen_holds(int inner_width, int inner_height, const POINT *whole_at) {
+    RECT frame = {0, 0, inner_width, inner_height};
+    AdjustWindowRectEx(&frame, MAIN_WINDOW_STYLE, FALSE, 0);
+    int width = frame.right - frame.left, height = frame.bottom - frame.top;
+    int screen_width = GetSystemMetrics(SM_CXSCREEN), screen_height = GetSystemMetrics(SM_CYSCREEN);
+    std::ostringstream shortfall;
+    shortfall << "screen too small for this test: it needs a window of " << width << "x" << height
+              << " (inner " << inner_width << "x" << inner_height << " and its frame)";
+    if (whole_at) {
+        int right = whole_at->x + width, bottom = whole_at->y + height;
+        if (right <= screen_width && bottom <= screen_height)
+            return true;
+        shortfall << " whole on screen at (" << whole_at->x << ", " << whole_at->y
+                  << "), so a screen of at least " << right << "x" << bottom << "; this one is "
+                  << screen_width << "x" << screen_height;
+    } else {
+        // The largest window the screen allows: WM_GETMINMAXINFO's default maximum tracking size.
+        int widest = GetSystemMetrics(SM_CXMAXTRACK), highest = GetSystemMetrics(SM_CYMAXTRACK);
+        if (width <= widest && height <= highest)
+            return true;
+        shortfall << ", this " << screen_width << "x" << screen_height << " screen allows at most " << widest
+                  << "x" << highest;
+    }
+    ADD_FAILURE() << shortfall.str();
+    return false;
 }
 
 } // namespace testing_support

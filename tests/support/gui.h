@@ -1,5 +1,6 @@
 // Helpers for tests that drive real windows in this process: pumping messages and answering the
-// modal dialogs (message boxes, the folder chooser) that the code under test opens.
+// modal dialogs (message boxes, the folder chooser) that the code under test opens. Telling the
+// chooser by its tree and checking the screen's size serve the end-to-end tests as well.
 #pragma once
 
 #include <windows.h>
@@ -38,10 +39,26 @@ std::vector<SeenDialog> answered();
 // or stop short of it: only there are selections repeated. On Windows the first one must hold.
 bool chooser_needs_repeats();
 
+// The folder chooser's tree anywhere below `dialog`, also in another process; null for a dialog
+// without one, such as a message box. With the new dialog style Windows puts the tree inside a child
+// of class "SHBrowseForFolder ShellNameSpace Control"; Wine puts it straight in the dialog.
+HWND chooser_tree(HWND dialog);
+
+// The texts of the dialog's static controls (its labels) joined by '\n', empty ones left out.
+std::wstring label_texts(HWND dialog);
+
 // The text of a tree view's selected item; empty when nothing is selected.
 std::wstring selected_tree_text(HWND tree);
 
 // Window text of any window.
 std::wstring window_text(HWND window);
+
+// Whether the screen lets a window with a title bar and system menu have an inner area of
+// `inner_width` x `inner_height` (menu bar included) and, with `whole_at`, lie whole on the screen
+// with its frame's corner there, where clicks and screenshots reach all of it. Windows and Wine
+// narrow a top-level window to the largest size the screen allows, which would spoil every layout
+// check for a reason of the machine's own. Where the screen is too small, this adds one failure line
+// naming both sizes, and the test ends at once: `if (!screen_holds(...)) return;`.
+bool screen_holds(int inner_width, int inner_height, const POINT *whole_at = nullptr);
 
 } // namespace testing_support
