@@ -8,6 +8,8 @@ source "$(dirname "${BASH_SOURCE[0]}")/setup-env.sh"
 PACKAGES=(
     g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix binutils-mingw-w64 mingw-w64-tools
     cmake ninja-build googletest python3 python3-pefile python3-yaml clang-format
+    # The second compiler and the static analysers of the test command.
+    clang lld clang-tidy cppcheck
     wine wine64 wine32:i386 fonts-wine
     # The X extensions Wine draws with, for both of its halves (not pulled in without recommends).
     libxrender1:amd64 libxrandr2:amd64 libxi6:amd64 libxcursor1:amd64 libxinerama1:amd64 libxcomposite1:amd64
