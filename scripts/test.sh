@@ -50,7 +50,7 @@ program_sources() {
 
 # A clang build, with the check of its executable that needs no Wine.
 build_clang() {
-    build "$1" && ctest --preset "$1" -R '^pe_check$' --output-on-failure
+    build "$1" && ctest --preset "$1" -R '^pe_check$' --no-tests=error --output-on-failure
 }
 
 # One file through clang-tidy as .clang-tidy sets it; prints its findings only, in one piece.
