@@ -19,8 +19,15 @@ fi
 failed=()
 timings=()
 own_wineserver=0
+beside_pid=""
+beside=$(mktemp -d)
 
 cleanup() {
+    if [ -n "$beside_pid" ]; then
+        pkill -P "$beside_pid" 2>/dev/null
+        kill "$beside_pid" 2>/dev/null
+    fi
+    rm -rf "$beside"
     if [ "$own_wineserver" = 1 ]; then
         wineserver -k 2>/dev/null
     fi
@@ -116,12 +123,26 @@ for arch in "${ARCHES[@]}"; do
 done
 
 # The second compiler, then the analysers, which take their compile commands from the first clang build.
-clang_built=()
-for arch in "${ARCHES[@]}"; do
-    step "build $arch-clang" build_clang "$arch-clang" && clang_built+=("$arch-clang")
-done
-step clang-tidy clang_tidy "${clang_built[0]:-}"
-step cppcheck run_cppcheck
+static_analysis() {
+    local arch
+    for arch in "${ARCHES[@]}"; do
+        step "build $arch-clang" build_clang "$arch-clang" && echo "$arch-clang" >>"$beside/built"
+    done
+    step clang-tidy clang_tidy "$(head -n 1 "$beside/built" 2>/dev/null)"
+    step cppcheck run_cppcheck
+}
+
+# They need no display, so they run beside the Wine tests, which leave a core idle most of the time,
+# one job at a time; their output and phase times follow the tests'.
+echo "=== clang builds, clang-tidy and cppcheck: beside the tests"
+(
+    timings=()
+    failed=()
+    JOBS=1 static_analysis
+    printf '%s\n' "${timings[@]}" >"$beside/timings"
+    printf '%s\n' "${failed[@]}" >"$beside/failed"
+) >"$beside/log" 2>&1 &
+beside_pid=$!
 
 # x86 tests need i386 Linux programs (32-bit Wine) to start, natively or under emulation.
 runnable=()
@@ -134,11 +155,6 @@ for arch in "${built[@]}"; do
         runnable+=("$arch")
     fi
 done
-# The in-process suite once more on the x64 clang build (its test preset leaves the end-to-end tests out).
-if [[ " ${clang_built[*]} " == *" x64-clang "* ]]; then
-    runnable+=(x64-clang)
-fi
-
 if [ ${#runnable[@]} -gt 0 ]; then
     # One display and one Wine server for the whole run: every test then starts Wine quickly.
     if [ -z "${DISPLAY:-}" ] || [ -n "${CI:-}" ]; then
@@ -155,6 +171,18 @@ if [ ${#runnable[@]} -gt 0 ]; then
     for arch in "${runnable[@]}"; do
         step "tests $arch" ctest --preset "$arch" --output-on-failure
     done
+fi
+
+wait "$beside_pid"
+beside_pid=""
+cat "$beside/log"
+mapfile -t beside_timings < <(grep . "$beside/timings" 2>/dev/null | sed 's/$/ (beside the tests)/')
+mapfile -t beside_failed < <(grep . "$beside/failed" 2>/dev/null)
+timings+=("${beside_timings[@]}")
+failed+=("${beside_failed[@]}")
+# The in-process suite once more on the x64 clang build (its test preset leaves the end-to-end tests out).
+if [ "$own_wineserver" = 1 ] && grep -qx x64-clang "$beside/built" 2>/dev/null; then
+    step "tests x64-clang" ctest --preset x64-clang --output-on-failure
 fi
 
 step "format" check_format
