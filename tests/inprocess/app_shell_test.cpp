@@ -285,6 +285,7 @@ TEST_F(AppShell, RunEndsAfterAConfirmedQuit) {
     UINT_PTR closer = SetTimer(nullptr, 0, 100, close_main_window);
     UINT_PTR watchdog = SetTimer(nullptr, 0, 20000, give_up_run);
     answer_dialogs({{IDNO, L""}, {IDYES, L""}});
+    app::quit_flag = 1; // start-up clears a flag left from before
     int exit_code = app::run();
     std::vector<SeenDialog> seen = answered();
     KillTimer(nullptr, closer);

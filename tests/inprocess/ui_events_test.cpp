@@ -318,6 +318,23 @@ TEST_F(UiTabOrder, TabVisitsEnabledVisibleTabStopsInCreationOrderAndWraps) {
     }
 }
 
+TEST_F(UiTabOrder, WithNothingFocusedTabTakesTheFirstChildAndShiftTabTheLast) {
+    // Unlike a status bar, the first child here can take the focus itself.
+    window = ui::open_window(0, 100, 200, 300, 200, L"Tab", MAIN_FLAGS);
+    ASSERT_NE(nullptr, window);
+    gadget[1] = ui::create_button(1, 10, 10, 100, 30, L"eins");
+    gadget[2] = ui::create_button(2, 10, 50, 100, 30, L"zwei");
+    gadget[3] = ui::create_button(3, 10, 90, 100, 30, L"drei");
+    ASSERT_TRUE(activate(window));
+    settle();
+    SetFocus(nullptr);
+    press_tab(false);
+    EXPECT_EQ(1, focused());
+    SetFocus(nullptr);
+    press_tab(true);
+    EXPECT_EQ(3, focused());
+}
+
 TEST_F(UiTabOrder, TabIsTakenByTheNavigationNotByTheControl) {
     window = ui::open_window(0, 100, 200, 300, 200, L"Tab", MAIN_FLAGS);
     ASSERT_NE(nullptr, window);
