@@ -113,6 +113,7 @@ TEST_F(AppShell, MainWindowAsTheProgramOpensIt) {
 
     HWND status = FindWindowExW(window, nullptr, L"msctls_statusbar32", nullptr);
     ASSERT_NE(nullptr, status);
+    EXPECT_TRUE(IsWindowVisible(status)) << "its painting was left held";
     const std::vector<std::wstring> texts = {L" Version", L"0.9 ", L"", L"", L""};
     ASSERT_EQ(5, SendMessageW(status, SB_GETPARTS, 0, 0));
     std::vector<int> edges(5);

@@ -191,6 +191,12 @@ TEST_F(UiWindows, FlagsTheLayerReadsItself) {
     HWND button = ui::create_button(1, 10, 10, 50, 20, L"Knopf");
     ASSERT_NE(nullptr, button);
     EXPECT_EQ(centred, GetParent(button));
+
+    // One kept coordinate without centring leaves the whole position to the window system.
+    HWND placed = ui::open_window(5, ui::KEEP, 200, 200, 180, L"Irgendwo", MAIN_FLAGS);
+    ASSERT_NE(nullptr, placed);
+    Rect where = frame_rect(placed);
+    EXPECT_TRUE(where.x >= 0 && where.x < GetSystemMetrics(SM_CXSCREEN)) << where;
 }
 
 TEST_F(UiWindows, MenuBarTitlesAndItems) {
