@@ -113,6 +113,7 @@ TEST_F(AppShell, MainWindowAsTheProgramOpensIt) {
 
     HWND status = FindWindowExW(window, nullptr, L"msctls_statusbar32", nullptr);
     ASSERT_NE(nullptr, status);
+    EXPECT_TRUE(IsWindowVisible(status)) << "its painting was left held";
     const std::vector<std::wstring> texts = {L" Version", L"0.9 ", L"", L"", L""};
     ASSERT_EQ(5, SendMessageW(status, SB_GETPARTS, 0, 0));
     std::vector<int> edges(5);
@@ -285,6 +286,7 @@ TEST_F(AppShell, RunEndsAfterAConfirmedQuit) {
     UINT_PTR closer = SetTimer(nullptr, 0, 100, close_main_window);
     UINT_PTR watchdog = SetTimer(nullptr, 0, 20000, give_up_run);
     answer_dialogs({{IDNO, L""}, {IDYES, L""}});
+    app::quit_flag = 1; // start-up clears a flag left from before
     int exit_code = app::run();
     std::vector<SeenDialog> seen = answered();
     KillTimer(nullptr, closer);

@@ -2,6 +2,7 @@
 #include "cleanup/cleanup.h"
 #include "common/identifiers.h"
 #include "tests/inprocess/cleanup_test_support.h"
+#include "tests/inprocess/ui_test_helpers.h"
 
 #include <commctrl.h>
 #include <gtest/gtest.h>
@@ -26,6 +27,7 @@ struct RemovalLog {
     std::vector<std::wstring> removed;           // items in the order the list lost them
     std::vector<std::wstring> removed_on_disk;   // items whose file still existed when removed
     std::vector<std::wstring> stale_field_texts; // field 2 texts that did not match the list then
+    bool bar_painted_after_last_text = false;
     std::vector<testing_support::SeenDialog> seen;
 };
 
@@ -49,6 +51,11 @@ RemovalLog remove_watched(int button) {
             if (text != current)
                 log.stale_field_texts.push_back(text + L" told while the list held " + current);
         }
+        // The texts are right even on a bar that never repaints; what the user sees needs a paint.
+        if (sent.hwnd == bar && sent.message == SB_SETTEXTW)
+            log.bar_painted_after_last_text = false;
+        else if (sent.hwnd == bar && sent.message == WM_PAINT)
+            log.bar_painted_after_last_text = true;
     });
     log.seen = remove_answering(button);
     return log;
@@ -78,6 +85,26 @@ TEST_F(CleanupRemoval, NoChangesNothing) {
     EXPECT_TRUE(exists(music + L"\\b.mp3_work.mp3"));
 }
 
+TEST_F(CleanupRemoval, QuestionThatCannotBeShownDeletesNothing) {
+    std::wstring music = folder(L"music");
+    ASSERT_TRUE(make_file(music + L"\\a.mp3_work.mp3"));
+    ASSERT_TRUE(make_file(music + L"\\a.mp3"));
+    choose(music);
+    ViewState before = view_state();
+
+    // The box's window is refused, so the question comes back 0. Were it shown after all, it would be
+    // answered Yes.
+    RemovalLog log;
+    {
+        ui_testing::CbtWatch refuse(1);
+        log = remove_watched(IDYES);
+    }
+    EXPECT_EQ(0u, log.seen.size()) << "the question was shown";
+    EXPECT_EQ(std::vector<std::wstring>{}, log.removed);
+    expect_same_view(before, view_state());
+    EXPECT_TRUE(exists(music + L"\\a.mp3_work.mp3"));
+}
+
 TEST_F(CleanupRemoval, YesDeletesTheJunkInListOrder) {
     std::wstring music = folder(L"music");
     for (const wchar_t *name : {L"c.mp3_work.mp3", L"A.mp3_work.mp3", L"_b.mp3_work.mp3", L"x.mp3", L"y.txt"})
@@ -91,6 +118,7 @@ TEST_F(CleanupRemoval, YesDeletesTheJunkInListOrder) {
     EXPECT_EQ(before.junk, log.removed) << "one item after the other, from the top";
     EXPECT_EQ(std::vector<std::wstring>{}, log.removed_on_disk) << "an item goes once its file is gone";
     EXPECT_EQ(std::vector<std::wstring>{}, log.stale_field_texts);
+    EXPECT_TRUE(log.bar_painted_after_last_text) << "the count left on screen is stale";
     for (const std::wstring &path : before.junk)
         EXPECT_FALSE(exists(path)) << testing::PrintToString(path);
     EXPECT_TRUE(exists(music + L"\\x.mp3"));

@@ -84,6 +84,7 @@ TEST_F(CleanupScan, ClassifiesByExactCaseSensitiveSuffix) {
                                                                  {L"C:/Musik/a.mp3", L"C:/Musik/"},
                                                                  {L"\"C:\\Musik\\a.mp3", L"C:\\Musik\\"},
                                                                  {L"C:\\a\\b|c\\d", L"C:\\a\\"},
+                                                                 {L"\\a.mp3", L"\\"},
                                                                  {L"a.mp3", L""},
                                                                  {L"", L""}};
     for (const auto &part : parts)

@@ -5,6 +5,7 @@
 #include "tests/inprocess/cleanup_test_support.h"
 
 #include <gtest/gtest.h>
+#include <shlobj.h>
 
 using namespace cleanup_testing;
 
@@ -163,10 +164,19 @@ TEST_F(CleanupView, ChooserStartsAtDriveCEveryTime) {
     choose(music);
     ASSERT_EQ(music + L"\\", cleanup::music_folder.path);
     // OK without choosing anything takes the folder the chooser started with.
-    testing_support::answer_dialogs({{IDOK, L""}});
-    cleanup::choose_folder_and_show_results();
-    testing_support::answered();
+    std::vector<std::wstring> selections; // sent to the chooser, by the program alone here
+    {
+        SentMessageWatch watch([&](const CWPSTRUCT &sent) {
+            if (sent.message == BFFM_SETSELECTIONW && sent.wParam)
+                selections.push_back(reinterpret_cast<const wchar_t *>(sent.lParam));
+        });
+        testing_support::answer_dialogs({{IDOK, L""}});
+        cleanup::choose_folder_and_show_results();
+        testing_support::answered();
+    }
     EXPECT_EQ(L"C:\\", cleanup::music_folder.path);
+    // A drive root keeps its backslash: "C:" alone would be the current folder of drive C.
+    EXPECT_EQ(std::vector<std::wstring>{L"C:\\"}, selections);
 }
 
 TEST_F(CleanupView, CancelAtTheStartKeepsTheStartLayout) {

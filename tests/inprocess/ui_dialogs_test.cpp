@@ -244,10 +244,14 @@ class UiChooseFolder : public LayerTest {
     // Chooses with the initial path, answering the chooser with `answer`.
     std::wstring choose(const wchar_t *initial, const Answer &answer, SeenDialog *seen = nullptr) {
         read_folders();
+        bool shell_loaded_before = GetModuleHandleW(L"shell32.dll") != nullptr;
         answer_dialogs({answer});
         std::wstring chosen = ui::choose_folder(PROMPT, initial);
         std::vector<SeenDialog> dialogs = answered();
         EXPECT_EQ(1u, dialogs.size()) << "chooser shown once";
+        if (!shell_loaded_before) {
+            EXPECT_EQ(nullptr, GetModuleHandleW(L"shell32.dll")) << "the chooser left the shell loaded";
+        }
         if (seen && !dialogs.empty())
             *seen = dialogs[0];
         return chosen;

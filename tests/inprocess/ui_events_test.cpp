@@ -223,6 +223,27 @@ TEST_F(UiEvents, ProducedEventComesWithTheWaitThatDispatchedItsMessage) {
     EXPECT_EQ(static_cast<int>(WM_NULL), after.code);
     EXPECT_EQ(-1, after.subtype);
     EXPECT_EQ(6, after.carried) << "the carried identifier stays until the next gadget or menu event";
+
+    // A timer that fires while a message box runs its own loop gives no event to a later wait.
+    ASSERT_NE(0u, SetTimer(window, 42, 10, nullptr));
+    testing_support::answer_dialogs({{IDOK, L""}});
+    EXPECT_EQ(ui::ANSWER_OK, ui::message_box(L"Titel", L"Text", ui::BOX_OK));
+    testing_support::answered();
+    KillTimer(window, 42);
+    ASSERT_EQ(42, ui::event_gadget()) << "the timer did not fire inside the box's loop";
+    EXPECT_EQ(0, count_code(settle(), ui::EVENT_TIMER));
+}
+
+TEST_F(UiEvents, ActivationIsReportedByTheWindowThatBecomesActive) {
+    HWND first = open_plain(1);
+    HWND second = open_plain(2, 400, 200);
+    ASSERT_TRUE(first && second);
+    ASSERT_TRUE(activate(first));
+    settle();
+    ASSERT_TRUE(activate(second));
+    std::vector<Event> activated = only_code(settle(), ui::EVENT_WINDOW_ACTIVATED);
+    ASSERT_EQ(1u, activated.size()) << "the window that loses the activation reports nothing";
+    EXPECT_EQ(2, activated[0].window);
 }
 
 TEST_F(UiEvents, WindowOfTheLastEventFollowsEachEvent) {
@@ -316,6 +337,23 @@ TEST_F(UiTabOrder, TabVisitsEnabledVisibleTabStopsInCreationOrderAndWraps) {
         press_tab(false);
         EXPECT_EQ(expected, focused()) << "Tab with every gadget available";
     }
+}
+
+TEST_F(UiTabOrder, WithNothingFocusedTabTakesTheFirstChildAndShiftTabTheLast) {
+    // Unlike a status bar, the first child here can take the focus itself.
+    window = ui::open_window(0, 100, 200, 300, 200, L"Tab", MAIN_FLAGS);
+    ASSERT_NE(nullptr, window);
+    gadget[1] = ui::create_button(1, 10, 10, 100, 30, L"eins");
+    gadget[2] = ui::create_button(2, 10, 50, 100, 30, L"zwei");
+    gadget[3] = ui::create_button(3, 10, 90, 100, 30, L"drei");
+    ASSERT_TRUE(activate(window));
+    settle();
+    SetFocus(nullptr);
+    press_tab(false);
+    EXPECT_EQ(1, focused());
+    SetFocus(nullptr);
+    press_tab(true);
+    EXPECT_EQ(3, focused());
 }
 
 TEST_F(UiTabOrder, TabIsTakenByTheNavigationNotByTheControl) {

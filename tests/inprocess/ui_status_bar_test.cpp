@@ -145,7 +145,18 @@ TEST_F(UiStatusBar, AtMost256Fields) {
     const int width = client_size(window).width;
     for (int field = 0; field < 255; ++field)
         ui::add_status_field(1);
+    // One past the last field is, with 255 fields, the text the bar shows in simple mode (SB_SIMPLEID)
+    // and, with 256, field 0 with drawing flags (0x100): neither is written.
+    ui::set_status_text(4, 0, L"erstes");
+    ui::set_status_text(4, 255, L"falsch");
+    SendMessageW(bar, SB_SIMPLE, TRUE, 0);
+    EXPECT_EQ(L"", field_text(bar, 0)) << "the simple-mode text";
+    SendMessageW(bar, SB_SIMPLE, FALSE, 0);
     ui::add_status_field(ui::KEEP); // the 256th takes the rest
+    ui::set_status_text(4, 256, L"falsch");
+    int flags = -1;
+    EXPECT_EQ(L"erstes", field_text(bar, 0, &flags));
+    EXPECT_EQ(0, flags);
     std::vector<int> parts = edges(bar);
     ASSERT_EQ(256u, parts.size());
     EXPECT_EQ(255, parts[254]);

@@ -169,6 +169,16 @@ TEST_F(UiWindows, FlagsTheLayerReadsItself) {
     EXPECT_EQ(0, GetWindowLongPtrW(tool, GWL_STYLE) & (WS_MINIMIZEBOX | WS_MAXIMIZEBOX));
     EXPECT_TRUE(GetWindowLongPtrW(tool, GWL_STYLE) & WS_THICKFRAME);
     EXPECT_EQ(Size({200, 180}), client_size(tool));
+    // With no style bits besides the flag, the layer adds no caption and sizes the frame for the
+    // style it asked for; the window system may still give an overlapped window a caption of its own.
+    HWND bare_tool = ui::open_window(4, 600, 200, 200, 180, L"Werkzeug", ui::FLAG_TOOL_WINDOW);
+    ASSERT_NE(nullptr, bare_tool);
+    EXPECT_TRUE(GetWindowLongPtrW(bare_tool, GWL_EXSTYLE) & WS_EX_TOOLWINDOW);
+    RECT outer = {0, 0, 200, 180};
+    AdjustWindowRectEx(&outer, 0, FALSE, WS_EX_TOOLWINDOW);
+    Rect bare_frame = frame_rect(bare_tool);
+    EXPECT_EQ(Size({outer.right - outer.left, outer.bottom - outer.top}),
+              Size({bare_frame.width, bare_frame.height}));
 
     HWND centred = ui::open_window(2, ui::KEEP, ui::KEEP, 300, 200, L"Mitte", ui::FLAG_CENTRE_ON_SCREEN);
     ASSERT_NE(nullptr, centred);
@@ -183,6 +193,12 @@ TEST_F(UiWindows, FlagsTheLayerReadsItself) {
     HWND button = ui::create_button(1, 10, 10, 50, 20, L"Knopf");
     ASSERT_NE(nullptr, button);
     EXPECT_EQ(centred, GetParent(button));
+
+    // One kept coordinate without centring leaves the whole position to the window system.
+    HWND placed = ui::open_window(5, ui::KEEP, 200, 200, 180, L"Irgendwo", MAIN_FLAGS);
+    ASSERT_NE(nullptr, placed);
+    Rect where = frame_rect(placed);
+    EXPECT_TRUE(where.x >= 0 && where.x < GetSystemMetrics(SM_CXSCREEN)) << where;
 }
 
 TEST_F(UiWindows, MenuBarTitlesAndItems) {
@@ -196,6 +212,9 @@ TEST_F(UiWindows, MenuBarTitlesAndItems) {
     ui::add_menu_item(2, L"Beenden");
     ui::add_menu_title(L"Information");
     ui::add_menu_item(3, L"über...");
+    // A command comes back in 16 bits: the highest number is taken, the next one is not.
+    ui::add_menu_item(0xFFFF, L"oben");
+    ui::add_menu_item(0x10000, L"zu hoch");
 
     ASSERT_EQ(2, GetMenuItemCount(bar));
     EXPECT_EQ(L"Datei", menu_string(bar, 0, MF_BYPOSITION));
@@ -204,11 +223,12 @@ TEST_F(UiWindows, MenuBarTitlesAndItems) {
     ASSERT_NE(nullptr, file);
     ASSERT_NE(nullptr, information);
     ASSERT_EQ(1, GetMenuItemCount(file));
-    ASSERT_EQ(1, GetMenuItemCount(information));
+    ASSERT_EQ(2, GetMenuItemCount(information));
     EXPECT_EQ(2u, GetMenuItemID(file, 0));
     EXPECT_EQ(L"Beenden", menu_string(file, 0, MF_BYPOSITION));
     EXPECT_EQ(3u, GetMenuItemID(information, 0));
     EXPECT_EQ(L"über...", menu_string(information, 0, MF_BYPOSITION));
+    EXPECT_EQ(0xFFFFu, GetMenuItemID(information, 1));
 
     // A new menu bar under the same identifier detaches and destroys the old one first.
     HMENU second = ui::create_menu(1, window);
