@@ -38,7 +38,7 @@ constexpr bool one_row_per_class_in_order() {
     for (size_t row = 0; row < CLASSES; ++row)
         if (CLASS_VIEWS[row].file_class != static_cast<FileClass>(row))
             return false;
-    return CLASSES == static_cast<size_t>(FileClass::other) + 1;
+    return CLASSES == static_cast<size_t>(FileClass::count);
 }
 static_assert(one_row_per_class_in_order(), "the class table needs one row per file class, in their order");
 

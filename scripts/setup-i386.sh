@@ -51,7 +51,8 @@ other_i386_handler() {
 kernel_i386() {
     local probe=${KF_I386_PROBE:-} folder="" output
     if [ -z "$probe" ]; then
-        if ! folder=$(mktemp -d); then
+        # In the build folder rather than in /tmp, which may forbid running programs.
+        if ! mkdir -p "$here/../build" || ! folder=$(mktemp -d "$here/../build/i386-probe.XXXXXX"); then
             echo "no temporary folder for an i386 test program"
             return
         fi

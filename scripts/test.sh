@@ -24,8 +24,7 @@ beside=$(mktemp -d)
 
 cleanup() {
     if [ -n "$beside_pid" ]; then
-        pkill -P "$beside_pid" 2>/dev/null
-        kill "$beside_pid" 2>/dev/null
+        kill -- -"$beside_pid" 2>/dev/null
     fi
     rm -rf "$beside"
     if [ "$own_wineserver" = 1 ]; then
@@ -135,14 +134,16 @@ static_analysis() {
 # They need no display, so they run beside the Wine tests, which leave a core idle most of the time,
 # one job at a time; their output and phase times follow the tests'.
 echo "=== clang builds, clang-tidy and cppcheck: beside the tests"
+set -m # in a process group of their own, which cleanup() ends whole
 (
     timings=()
     failed=()
     JOBS=1 static_analysis
     printf '%s\n' "${timings[@]}" >"$beside/timings"
     printf '%s\n' "${failed[@]}" >"$beside/failed"
-) >"$beside/log" 2>&1 &
+) </dev/null >"$beside/log" 2>&1 &
 beside_pid=$!
+set +m
 
 # x86 tests need i386 Linux programs (32-bit Wine) to start, natively or under emulation.
 runnable=()
@@ -155,6 +156,7 @@ for arch in "${built[@]}"; do
         runnable+=("$arch")
     fi
 done
+
 if [ ${#runnable[@]} -gt 0 ]; then
     # One display and one Wine server for the whole run: every test then starts Wine quickly.
     if [ -z "${DISPLAY:-}" ] || [ -n "${CI:-}" ]; then

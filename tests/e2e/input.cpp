@@ -55,7 +55,7 @@ std::string describe(HWND window) {
     if (!window)
         return "no window";
     wchar_t title[256] = L"";
-    GetWindowTextW(window, title, 256);
+    GetWindowTextW(window, title, static_cast<int>(std::size(title)));
     DWORD process = 0;
     GetWindowThreadProcessId(window, &process);
     return "the window of class \"" + utf8(class_of(window)) + "\" titled \"" + utf8(title) +
@@ -67,18 +67,19 @@ std::string describe(HWND window) {
 bool bring_to_front(HWND window) {
     if (GetForegroundWindow() == window)
         return true;
-    // Windows lets a background process set the foreground window only on conditions; one of them is
-    // that "the calling process received the last input event" (SetForegroundWindow, Remarks:
-    // https://learn.microsoft.com/windows/win32/api/winuser/nf-winuser-setforegroundwindow).
-    // So this process first sends input of its own: a pointer move by nothing, which no window heeds.
-    // Wine grants every such call; only Windows can refuse it.
-    INPUT nudge = {};
-    nudge.type = INPUT_MOUSE;
-    nudge.mi.dwFlags = MOUSEEVENTF_MOVE;
-    send_inputs({nudge});
-    if (SetForegroundWindow(window) &&
-        wait_until([window] { return GetForegroundWindow() == window; }, FOREGROUND_MS) && settle(window))
-        return true;
+    auto taken = [window] {
+        return SetForegroundWindow(window) &&
+               wait_until([window] { return GetForegroundWindow() == window; }, FOREGROUND_MS);
+    };
+    // Windows lets a background process, such as a test started from a console, set the foreground
+    // window only on conditions (SetForegroundWindow, Remarks). When it refuses, a press of the Alt
+    // key lifts the lock for the next call: "The system automatically enables calls to
+    // SetForegroundWindow if the user presses the ALT key" (LockSetForegroundWindow, Remarks,
+    // https://learn.microsoft.com/windows/win32/api/winuser/nf-winuser-locksetforegroundwindow).
+    // The press goes to the window in front before the call, not to the one that is to take the input.
+    // Wine grants every call: only Windows can take the second way, or refuse both.
+    if (taken() || (send_inputs({key_input(VK_MENU, false), key_input(VK_MENU, true)}) && taken()))
+        return settle(window);
     ADD_FAILURE() << describe(window)
                   << " cannot be brought to the front for input: " << describe(GetForegroundWindow())
                   << " holds the foreground";

@@ -167,7 +167,8 @@ TEST_F(CleanupView, ChooserStartsAtDriveCEveryTime) {
     std::vector<std::wstring> selections; // sent to the chooser, by the program alone here
     {
         SentMessageWatch watch([&](const CWPSTRUCT &sent) {
-            if (sent.message == BFFM_SETSELECTIONW && sent.wParam)
+            // Controls inside the chooser use the same message number for messages of their own.
+            if (sent.message == BFFM_SETSELECTIONW && sent.wParam && testing_support::chooser_tree(sent.hwnd))
                 selections.push_back(reinterpret_cast<const wchar_t *>(sent.lParam));
         });
         testing_support::answer_dialogs({{IDOK, L""}});

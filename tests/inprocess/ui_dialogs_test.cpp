@@ -249,7 +249,9 @@ class UiChooseFolder : public LayerTest {
         std::wstring chosen = ui::choose_folder(PROMPT, initial);
         std::vector<SeenDialog> dialogs = answered();
         EXPECT_EQ(1u, dialogs.size()) << "chooser shown once";
-        if (!shell_loaded_before) {
+        // Windows may keep the shell loaded for reasons of its own (COM servers, the shell's threads):
+        // only Wine can make this fail.
+        if (!shell_loaded_before && testing_support::running_under_wine()) {
             EXPECT_EQ(nullptr, GetModuleHandleW(L"shell32.dll")) << "the chooser left the shell loaded";
         }
         if (seen && !dialogs.empty())
@@ -348,7 +350,9 @@ TEST_F(UiChooseFolder, ShellIsLoadedOnlyWhileTheChooserIsOpen) {
     EXPECT_EQ(folder + L"\\", choose(folder.c_str(), {IDOK, L""}));
     ASSERT_EQ(1u, watch.opened.size());
     EXPECT_TRUE(watch.opened[0].shell_loaded);
-    EXPECT_EQ(nullptr, GetModuleHandleW(L"shell32.dll")) << "the shell stays loaded";
+    if (testing_support::running_under_wine()) { // as in choose()
+        EXPECT_EQ(nullptr, GetModuleHandleW(L"shell32.dll")) << "the shell stays loaded";
+    }
 }
 
 } // namespace

@@ -224,13 +224,13 @@ TEST_F(UiEvents, ProducedEventComesWithTheWaitThatDispatchedItsMessage) {
     EXPECT_EQ(-1, after.subtype);
     EXPECT_EQ(6, after.carried) << "the carried identifier stays until the next gadget or menu event";
 
-    // A timer that fires while a message box runs its own loop gives no event to a later wait.
-    ASSERT_NE(0u, SetTimer(window, 42, 10, nullptr));
+    // A timer message handled by a message box's own loop gives no event to a later wait. It is posted
+    // rather than set: posted messages come before every timer, the one that answers the box included.
+    ASSERT_TRUE(PostMessageW(window, WM_TIMER, 42, 0));
     testing_support::answer_dialogs({{IDOK, L""}});
     EXPECT_EQ(ui::ANSWER_OK, ui::message_box(L"Titel", L"Text", ui::BOX_OK));
     testing_support::answered();
-    KillTimer(window, 42);
-    ASSERT_EQ(42, ui::event_gadget()) << "the timer did not fire inside the box's loop";
+    ASSERT_EQ(42, ui::event_gadget()) << "the timer message was not handled inside the box's loop";
     EXPECT_EQ(0, count_code(settle(), ui::EVENT_TIMER));
 }
 

@@ -82,7 +82,7 @@ void read_folder_and_parents(std::wstring folder) {
 
 BOOL CALLBACK find_tree(HWND child, LPARAM found) {
     wchar_t name[32] = L"";
-    GetClassNameW(child, name, 32);
+    GetClassNameW(child, name, static_cast<int>(std::size(name)));
     if (_wcsicmp(name, WC_TREEVIEWW) != 0)
         return TRUE;
     *reinterpret_cast<HWND *>(found) = child;
@@ -187,6 +187,11 @@ std::vector<SeenDialog> answered() {
 }
 
 bool chooser_needs_repeats() { return GetEnvironmentVariableW(REPEAT_CHOOSER_SELECTION, nullptr, 0) != 0; }
+
+bool running_under_wine() {
+    HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
+    return ntdll && GetProcAddress(ntdll, "wine_get_version") != nullptr;
+}
 
 HWND chooser_tree(HWND dialog) {
     HWND tree = nullptr;

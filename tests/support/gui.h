@@ -39,6 +39,9 @@ std::vector<SeenDialog> answered();
 // or stop short of it: only there are selections repeated. On Windows the first one must hold.
 bool chooser_needs_repeats();
 
+// True under Wine, for the few checks that only Wine can make fail.
+bool running_under_wine();
+
 // The folder chooser's tree anywhere below `dialog`, also in another process; null for a dialog
 // without one, such as a message box. With the new dialog style Windows puts the tree inside a child
 // of class "SHBrowseForFolder ShellNameSpace Control"; Wine puts it straight in the dialog.
