@@ -1,6 +1,8 @@
 // Windows: opening, resizing and closing.
 #include "ui/layer.h"
 
+#include <algorithm>
+
 namespace ui {
 
 namespace {
@@ -28,6 +30,26 @@ void forget_children_of(HWND parent) {
 POINT centred(const RECT &area, int width, int height) {
     return {area.left + (area.right - area.left - width) / 2,
             area.top + (area.bottom - area.top - height) / 2};
+}
+
+// The work-area rule of open_window() and resize_window(): on a small screen the right part of a wide
+// window, or the status bar at its bottom, would otherwise lie off the screen or under the taskbar.
+// The left and top edges win because the title bar, by which the user moves the window, is there.
+// A maximised or minimised window is placed by the window system and left alone.
+void keep_inside_work_area(HWND handle) {
+    if (IsIconic(handle) || IsZoomed(handle))
+        return;
+    MONITORINFO monitor = {};
+    monitor.cbSize = sizeof monitor;
+    if (!GetMonitorInfoW(MonitorFromWindow(handle, MONITOR_DEFAULTTONEAREST), &monitor))
+        return;
+    const RECT &work = monitor.rcWork;
+    RECT frame;
+    GetWindowRect(handle, &frame);
+    LONG x = std::max(work.left, std::min(frame.left, work.right - (frame.right - frame.left)));
+    LONG y = std::max(work.top, std::min(frame.top, work.bottom - (frame.bottom - frame.top)));
+    if (x != frame.left || y != frame.top)
+        SetWindowPos(handle, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 } // namespace
@@ -112,6 +134,7 @@ HWND open_window(Id id, int x, int y, int width, int height, const wchar_t *titl
     window.handle = handle;
     window.accelerators = create_tab_accelerators();
     windows.put(id, window);
+    keep_inside_work_area(handle);
 
     if (!(flags & FLAG_HIDDEN)) {
         int show = SW_SHOWNORMAL;
@@ -159,8 +182,10 @@ int resize_window(Id id, int x, int y, int width, int height) {
     }
     RECT outer = {0, 0, width, height};
     AdjustWindowRectEx(&outer, style, count_menu, extended_style);
-    return SetWindowPos(handle, nullptr, x, y, outer.right - outer.left, outer.bottom - outer.top,
-                        SWP_NOZORDER | SWP_NOACTIVATE);
+    int resized = SetWindowPos(handle, nullptr, x, y, outer.right - outer.left, outer.bottom - outer.top,
+                               SWP_NOZORDER | SWP_NOACTIVATE);
+    keep_inside_work_area(handle);
+    return resized;
 }
 
 } // namespace ui
