@@ -249,4 +249,71 @@ TEST_F(CleanupView, CancelWhileTheResultsShow) {
     expect_view_painted();
 }
 
+// The main window on screens smaller than the usual one. Each case needs a screen of its own, which
+// its CTest entry asks tests/wine-run.sh for (tests/CMakeLists.txt); the suite's own run leaves them out.
+using SmallScreen = CleanupTest;
+
+RECT work_area() {
+    RECT work = {};
+    SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+    return work;
+}
+
+// The frame of the results layout, from the main window's style.
+SIZE results_frame() {
+    DWORD style = static_cast<DWORD>(GetWindowLongPtrW(main_window(), GWL_STYLE));
+    DWORD extended_style = static_cast<DWORD>(GetWindowLongPtrW(main_window(), GWL_EXSTYLE));
+    RECT frame = {0, 0, RESULTS_WIDTH, RESULTS_HEIGHT};
+    AdjustWindowRectEx(&frame, style, FALSE, extended_style);
+    return {frame.right - frame.left, frame.bottom - frame.top};
+}
+
+TEST_F(SmallScreen, ResultsMoveLeftOntoAScreenWideEnoughForThem) {
+    RECT work = work_area();
+    RECT start = current_layout().window;
+    SIZE frame = results_frame();
+    ASSERT_TRUE(frame.cx <= work.right - work.left && start.left + frame.cx > work.right &&
+                start.top + frame.cy <= work.bottom)
+        << "needs a work area wider than the results' frame of " << frame.cx << " but narrower than "
+        << start.left + frame.cx << " (KF_SCREEN=1280x800x24); this one is " << describe(work);
+    choose(folder(L"music"));
+    Layout results = current_layout();
+    expect_inner_size(results, RESULTS_WIDTH, RESULTS_HEIGHT);
+    RECT inside = {work.right - frame.cx, start.top, work.right, start.top + frame.cy};
+    expect_frame(inside, results.window, "the whole frame on the screen, moved no further than needed");
+}
+
+TEST_F(SmallScreen, ResultsWiderThanTheScreenKeepTheirLeftEdgeOnIt) {
+    RECT work = work_area();
+    RECT start = current_layout().window;
+    SIZE frame = results_frame();
+    ASSERT_TRUE(frame.cx > work.right - work.left && start.top + frame.cy <= work.bottom)
+        << "needs a work area narrower than the results' frame of " << frame.cx
+        << " (KF_SCREEN=1024x768x24); this one is " << describe(work);
+    choose(folder(L"music"));
+    // The window system narrows the window to about the screen's width; the rule keeps its left edge.
+    RECT results = current_layout().window;
+    EXPECT_EQ(work.left, results.left) << describe(results);
+    EXPECT_EQ(start.top, results.top) << describe(results);
+}
+
+TEST_F(SmallScreen, ResultsTooLowMoveUpWithTheirStatusBar) {
+    RECT work = work_area();
+    RECT start = current_layout().window;
+    SIZE frame = results_frame();
+    ASSERT_TRUE(frame.cy <= work.bottom - work.top && start.top + frame.cy > work.bottom &&
+                start.left + frame.cx <= work.right)
+        << "needs a work area higher than the results' frame of " << frame.cy << " but lower than "
+        << start.top + frame.cy << " (KF_SCREEN=1600x520x24); this one is " << describe(work);
+    choose(folder(L"music"));
+    Layout results = current_layout();
+    expect_inner_size(results, RESULTS_WIDTH, RESULTS_HEIGHT);
+    RECT inside = {start.left, work.bottom - frame.cy, start.left + frame.cx, work.bottom};
+    expect_frame(inside, results.window, "moved up no further than needed");
+    RECT bar;
+    GetWindowRect(status_bar(), &bar);
+    EXPECT_TRUE(bar.top >= work.top && bar.bottom <= work.bottom && bar.bottom > bar.top)
+        << "status bar " << describe(bar) << ", work area " << describe(work);
+}
+
 } // namespace
