@@ -5,6 +5,7 @@
 //   krumenfeger_bench startup RUNS
 //   krumenfeger_bench startup-process RUNS   (krumenfeger.exe against krumenfeger_bare_window.exe,
 //                                             both beside this program: process start to first wait)
+//   krumenfeger_bench list-growth interleaved|runs COUNT   (plain list boxes, no program code)
 // The remove folders are PREFIX1 .. PREFIXn, one per run, each holding the same number of junk files.
 #include "app/shell.h"
 #include "bench/bare_window.h"
@@ -149,6 +150,68 @@ int bench_startup(int runs) {
     return 0;
 }
 
+// Three plain list boxes filled with COUNT texts as a walk of a music folder finds them: one at a time
+// across the lists with room reserved ahead in doubling steps, or in runs of RUN_TEXTS per list with
+// room reserved for each run. Under Wine a list box gives reserved room back at its next insert, and
+// the first way leaves the process heap full of holes. One way per process: its peak working set tells.
+int bench_list_growth(const std::wstring &way, int count) {
+    constexpr int LISTS = 3;
+    constexpr size_t RUN_TEXTS = 2048;
+    constexpr int FIRST_RESERVATION = 1024;
+    HWND window = CreateWindowExW(0, L"STATIC", L"", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 1200, 400,
+                                  nullptr, nullptr, nullptr, nullptr);
+    HWND lists[LISTS];
+    for (int i = 0; i < LISTS; ++i) {
+        lists[i] = CreateWindowExW(WS_EX_CLIENTEDGE, L"LISTBOX", L"",
+                                   WS_CHILD | WS_VISIBLE | WS_VSCROLL | WS_HSCROLL | LBS_NOINTEGRALHEIGHT |
+                                       LBS_HASSTRINGS | LBS_NOTIFY,
+                                   i * 400, 0, 380, 300, window, nullptr, nullptr, nullptr);
+        SendMessageW(lists[i], WM_SETREDRAW, FALSE, 0);
+    }
+    bool in_runs = way == L"runs";
+    std::vector<std::wstring> waiting[LISTS];
+    int added[LISTS] = {};
+    int reserved[LISTS] = {};
+    auto add_run = [&](int list) {
+        SendMessageW(lists[list], LB_INITSTORAGE, waiting[list].size(), 0);
+        for (const std::wstring &text : waiting[list])
+            SendMessageW(lists[list], LB_INSERTSTRING, static_cast<WPARAM>(-1),
+                         reinterpret_cast<LPARAM>(text.c_str()));
+        waiting[list].clear();
+    };
+    for (int i = 0; i < count; ++i) {
+        int kind = i % 20;
+        int list = kind < 2 ? 0 : kind < 11 ? 1 : 2;
+        std::wstring text = L"Interpret " + std::to_wstring(i) + L" - Titel des Stücks" +
+                            (list == 0   ? L".mp3_work.mp3"
+                             : list == 1 ? L".mp3"
+                                         : L".jpg");
+        if (in_runs) {
+            waiting[list].push_back(text);
+            if (waiting[list].size() == RUN_TEXTS)
+                add_run(list);
+            continue;
+        }
+        if (added[list] == reserved[list]) {
+            int step = reserved[list] > 0 ? reserved[list] : FIRST_RESERVATION;
+            SendMessageW(lists[list], LB_INITSTORAGE, static_cast<WPARAM>(step), 0);
+            reserved[list] += step;
+        }
+        SendMessageW(lists[list], LB_INSERTSTRING, static_cast<WPARAM>(-1),
+                     reinterpret_cast<LPARAM>(text.c_str()));
+        ++added[list];
+    }
+    for (int list = 0; list < LISTS && in_runs; ++list)
+        add_run(list);
+    LRESULT items = 0;
+    for (HWND list : lists)
+        items += SendMessageW(list, LB_GETCOUNT, 0, 0);
+    std::printf("list-growth way=%ls texts=%lld peak_working_set_mib=%.1f\n",
+                in_runs ? L"runs" : L"interleaved", static_cast<long long>(items), peak_working_set_mib());
+    DestroyWindow(window);
+    return items == count ? 0 : 1;
+}
+
 std::wstring beside_this_program(const wchar_t *name) {
     wchar_t path[MAX_PATH] = L"";
     GetModuleFileNameW(nullptr, path, MAX_PATH);
@@ -197,6 +260,8 @@ int wmain(int argc, wchar_t **argv) {
     std::wstring mode = argc > 1 ? argv[1] : L"";
     if (mode == L"startup-process" && argc == 3)
         return bench_startup_process(_wtoi(argv[2]));
+    if (mode == L"list-growth" && argc == 4)
+        return bench_list_growth(argv[2], _wtoi(argv[3]));
     ui::initialise();
     cleanup::reset_state();
     if (!app::open_main_window())
@@ -210,7 +275,8 @@ int wmain(int argc, wchar_t **argv) {
         result = bench_remove(argv[2], argv[3], _wtoi(argv[4]));
     else
         std::fprintf(stderr, "usage: krumenfeger_bench scan FOLDER RUNS | remove PROGRAM_PREFIX "
-                             "BASELINE_PREFIX RUNS | startup RUNS | startup-process RUNS\n");
+                             "BASELINE_PREFIX RUNS | startup RUNS | startup-process RUNS | list-growth "
+                             "interleaved|runs COUNT\n");
     ui::shut_down();
     return result;
 }

@@ -1,10 +1,12 @@
 #!/usr/bin/env bash
 # Times the program against the bare Win32 loops under Wine, for both release builds:
-#   scripts/bench.sh           scans of 1,000 / 10,000 / 100,000 files, removals of 1,000 / 10,000
-#   scripts/bench.sh --quick   the smallest size only (CI runs this so the benchmark keeps working)
+#   scripts/bench.sh           scans of 1,000 / 10,000 / 100,000 files, removals of 1,000 / 10,000, and
+#                              a user's first scan of 100,000 files through the program and its chooser
+#   scripts/bench.sh --quick   the smallest sizes only (CI runs this so the benchmark keeps working)
 # Prints one line per measurement with medians and the ratios program/baseline.
 # Where i386 programs run only under emulation, x86 timings would time the emulator: x64 alone is then
-# measured unless ARCHES="x64 x86" asks for both.
+# measured in-process unless ARCHES="x64 x86" asks for both; the user's path is measured for both
+# builds, as its memory figures still tell (the emulator's own memory included).
 # The Wine prefix is kept in build/bench-prefix (the prefix of the tests is not touched).
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
@@ -14,10 +16,16 @@ source scripts/wine-env.sh
 scan_sizes=(1000 10000 100000)
 remove_sizes=(1000 10000)
 runs=5
+user_size=100000
+user_runs=3
+quick=0
 if [ "${1:-}" = "--quick" ]; then
     scan_sizes=(1000)
     remove_sizes=(1000)
     runs=3
+    user_size=1000
+    user_runs=1
+    quick=1
 fi
 
 bash scripts/setup.sh
@@ -28,9 +36,19 @@ elif kf_i386_emulated || ! kf_i386_runs; then
 else
     arches=(x64 x86)
 fi
-for arch in "${arches[@]}"; do
+if [ "$quick" = 0 ] && kf_i386_runs; then
+    user_arches=(x64 x86)
+else
+    user_arches=("${arches[@]}")
+fi
+for arch in $(printf '%s\n' "${arches[@]}" "${user_arches[@]}" | sort -u); do
     cmake --preset "$arch-release" -DKRUMENFEGER_WERROR=ON >/dev/null
     cmake --build --preset "$arch-release" --target krumenfeger_bench krumenfeger krumenfeger_bare_window --parallel "${JOBS:-2}"
+done
+# The user's path is driven by the end-to-end tests' driver, built with the tests.
+for arch in "${user_arches[@]}"; do
+    cmake --preset "$arch" -DKRUMENFEGER_WERROR=ON >/dev/null
+    cmake --build --preset "$arch" --target krumenfeger_user_bench --parallel "${JOBS:-2}"
 done
 
 own_display=0
@@ -81,4 +99,26 @@ for size in "${remove_sizes[@]}"; do
             "C:\\kf_bench\\bare$size-$arch-" "$removal_runs" || status=1
     done
 done
+# A user's first scan: the release program started, the folder chosen in the real chooser, until the
+# counts are final. Wine's chooser may ignore a selection; the driver then repeats it, as the tests do.
+export KRUMENFEGER_REPEAT_CHOOSER_SELECTION=1
+python3 scripts/make_bench_folders.py user "$folders/user$user_size" "$user_size"
+for arch in "${user_arches[@]}"; do
+    if [ "$arch" = x86 ] && kf_i386_emulated; then
+        echo "note: x86 under qemu-user: the first scan times the emulator; the working sets include its own memory"
+    fi
+    echo -n "$arch "
+    kf_wine "build/$arch/krumenfeger_user_bench.exe" "build\\release-$arch\\krumenfeger.exe" \
+        "C:\\kf_bench\\user$user_size" "$user_runs" || status=1
+done
+# Wine's share, without the program: three plain list boxes filled one text at a time across the lists,
+# and in runs per list, as the walk fills them.
+if [ "$quick" = 0 ]; then
+    for arch in "${user_arches[@]}"; do
+        for way in interleaved runs; do
+            echo -n "$arch "
+            kf_wine "build/release-$arch/krumenfeger_bench.exe" list-growth "$way" "$user_size" || status=1
+        done
+    done
+fi
 exit $status

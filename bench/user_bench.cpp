@@ -1,0 +1,156 @@
+// Measures what a user pays for a first scan: the real krumenfeger.exe, started as its own process,
+// its "choose" button pressed, the folder selected in the real folder chooser and OK pressed, until
+// the counts are final. Driven through the end-to-end tests' driver:
+//   krumenfeger_user_bench PROGRAM FOLDER RUNS
+// Prints the median first scan against the median bare walk of the same folder in this process, this
+// process's peak working set after its walks (what a bare walk costs), and the program's peak working
+// set with the folder selected in the chooser and after the scan (medians, and the largest after it).
+#include "tests/e2e/driver.h"
+#include "tests/e2e/expected.h"
+#include "tests/e2e/steps.h"
+
+#include <psapi.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+using namespace e2e;
+
+namespace {
+
+constexpr DWORD SCAN_WAIT_MS = 120000; // 100,000 files under emulation
+constexpr double MIB = 1024.0 * 1024.0;
+
+double now_ms() {
+    LARGE_INTEGER frequency;
+    LARGE_INTEGER counter;
+    QueryPerformanceFrequency(&frequency);
+    QueryPerformanceCounter(&counter);
+    return 1000.0 * static_cast<double>(counter.QuadPart) / static_cast<double>(frequency.QuadPart);
+}
+
+double median(std::vector<double> values) {
+    std::sort(values.begin(), values.end());
+    return values.empty() ? 0.0 : values[values.size() / 2];
+}
+
+// The floor for a scan: list the folder and touch each name. Returns the number of entries.
+size_t bare_walk(const std::wstring &folder) {
+    WIN32_FIND_DATAW entry;
+    HANDLE search = FindFirstFileW((folder + L"\\*.*").c_str(), &entry);
+    if (search == INVALID_HANDLE_VALUE)
+        return 0;
+    size_t touched = 0;
+    do {
+        touched += entry.cFileName[0] != 0;
+    } while (FindNextFileW(search, &entry));
+    FindClose(search);
+    return touched;
+}
+
+double peak_mib(HANDLE process) {
+    PROCESS_MEMORY_COUNTERS counters = {};
+    counters.cb = sizeof counters;
+    if (!K32GetProcessMemoryInfo(process, &counters, sizeof counters))
+        return 0.0;
+    return static_cast<double>(counters.PeakWorkingSetSize) / MIB;
+}
+
+struct Run {
+    double scan_ms = 0.0;
+    double chooser_mib = 0.0;
+    double scanned_mib = 0.0;
+};
+
+// One user's first scan in a fresh program; false (with the reason printed) where any step fails.
+bool first_scan(const std::wstring &program_path, const std::wstring &folder, const Classified &expected,
+                Run *run) {
+    Program program;
+    if (!program.start(program_path, std::wstring())) {
+        std::printf("the program did not start\n");
+        return false;
+    }
+    HWND chooser = nullptr;
+    if (!click_gadget(program.window(), BUTTON_CHOOSE) ||
+        !(chooser = wait_for_dialog(program.id(), CHOOSER_WAIT_MS)) || !is_folder_chooser(chooser)) {
+        std::printf("no folder chooser\n");
+        return false;
+    }
+    if (!select_folder(program.process(), chooser, folder)) {
+        std::printf("the chooser did not select the folder\n");
+        return false;
+    }
+    run->chooser_mib = peak_mib(program.process());
+
+    double start = now_ms();
+    PostMessageW(chooser, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(GetDlgItem(chooser, IDOK)));
+    // The scan runs in the program's one thread without taking messages, so this message is
+    // answered once the chooser is gone and the scan has ended.
+    if (!wait_until([chooser] { return !IsWindow(chooser); }, WAIT_MS)) {
+        std::printf("the chooser did not close\n");
+        return false;
+    }
+    DWORD_PTR result = 0;
+    if (!SendMessageTimeoutW(program.window(), WM_NULL, 0, 0, SMTO_NORMAL, SCAN_WAIT_MS, &result)) {
+        std::printf("the scan did not end\n");
+        return false;
+    }
+    run->scan_ms = now_ms() - start;
+    run->scanned_mib = peak_mib(program.process());
+
+    if (status_field(program, FIELD_JUNK) != count_text(JUNK_PREFIX, expected.junk.size()) ||
+        status_field(program, FIELD_MP3) != count_text(MP3_PREFIX, expected.mp3.size()) ||
+        status_field(program, FIELD_OTHER) != count_text(OTHER_PREFIX, expected.other.size())) {
+        std::printf("the counts shown are not the folder's\n");
+        return false;
+    }
+    return true;
+}
+
+} // namespace
+
+int wmain(int argc, wchar_t **argv) {
+    if (argc != 4) {
+        std::printf("usage: krumenfeger_user_bench PROGRAM FOLDER RUNS\n");
+        return 2;
+    }
+    const std::wstring program_path = argv[1];
+    const std::wstring folder = argv[2];
+    const int runs = std::max(1, _wtoi(argv[3]));
+
+    // The first walk warms the file system's caches; the peak is taken before the names are kept.
+    if (bare_walk(folder) == 0) {
+        std::printf("no folder %ls\n", folder.c_str());
+        return 1;
+    }
+    std::vector<double> walks;
+    for (int i = 0; i < runs; ++i) {
+        double start = now_ms();
+        bare_walk(folder);
+        walks.push_back(now_ms() - start);
+    }
+    const double walk_peak = peak_mib(GetCurrentProcess());
+    const Classified expected = classify_folder(folder);
+    const size_t files = expected.junk.size() + expected.mp3.size() + expected.other.size();
+    std::vector<double> scans;
+    std::vector<double> chooser_peaks;
+    std::vector<double> scanned_peaks;
+    for (int i = 0; i < runs; ++i) {
+        Run run;
+        if (!first_scan(program_path, folder, expected, &run))
+            return 1;
+        scans.push_back(run.scan_ms);
+        chooser_peaks.push_back(run.chooser_mib);
+        scanned_peaks.push_back(run.scanned_mib);
+    }
+    double walk = median(walks);
+    double scan = median(scans);
+    std::printf("user files=%zu runs=%d bare_walk_ms=%.1f first_scan_ms=%.1f ratio=%.2f walk_peak_mib=%.1f "
+                "chooser_peak_mib=%.1f scanned_peak_mib=%.1f scanned_peak_max_mib=%.1f\n",
+                files, runs, walk, scan, walk > 0 ? scan / walk : 0.0, walk_peak, median(chooser_peaks),
+                median(scanned_peaks), *std::max_element(scanned_peaks.begin(), scanned_peaks.end()));
+    return 0;
+}
