@@ -59,7 +59,7 @@ void shut_down();
 // closes a window held by the identifier first; it returns null when the window cannot be created.
 // Both open_window() and resize_window() move a window whose frame would cross its monitor's work
 // area just far enough to lie inside it, never changing its size, and keep the left and top edges of
-// one larger than the area inside it.
+// one larger than the area inside it; a maximised or minimised window is left where it is.
 HWND open_window(Id window, int x, int y, int width, int height, const wchar_t *title, unsigned flags);
 HWND window_handle(Id window);
 int resize_window(Id window, int x, int y, int width, int height);
