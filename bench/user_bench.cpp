@@ -3,8 +3,8 @@
 // the counts are final. Driven through the end-to-end tests' driver:
 //   krumenfeger_user_bench PROGRAM FOLDER RUNS
 // Prints the median first scan against the median bare walk of the same folder in this process, this
-// process's peak working set after its walks (what a bare walk costs), and the program's peak working
-// set with the folder selected in the chooser and after the scan (medians, and the largest after it).
+// process's own peak working set after its first walk, and the program's peak working set with the
+// folder selected in the chooser and after the scan (medians, and the largest after it).
 #include "tests/e2e/driver.h"
 #include "tests/e2e/expected.h"
 #include "tests/e2e/steps.h"
