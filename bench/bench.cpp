@@ -9,12 +9,12 @@
 // The remove folders are PREFIX1 .. PREFIXn, one per run, each holding the same number of junk files.
 #include "app/shell.h"
 #include "bench/bare_window.h"
+#include "bench/measure.h"
 #include "cleanup/cleanup.h"
 #include "common/identifiers.h"
 #include "ui/ui.h"
 
 #include <commctrl.h>
-#include <psapi.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -22,49 +22,6 @@
 #include <vector>
 
 namespace {
-
-double now_ms() {
-    static LARGE_INTEGER frequency;
-    if (!frequency.QuadPart)
-        QueryPerformanceFrequency(&frequency);
-    LARGE_INTEGER counter;
-    QueryPerformanceCounter(&counter);
-    return 1000.0 * static_cast<double>(counter.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
-
-double median(std::vector<double> values) {
-    std::sort(values.begin(), values.end());
-    return values.empty() ? 0.0 : values[values.size() / 2];
-}
-
-std::wstring with_backslash(std::wstring folder) {
-    if (!folder.empty() && folder.back() != L'\\')
-        folder += L'\\';
-    return folder;
-}
-
-// The floor for a scan: list the folder and touch each name, nothing else.
-size_t bare_walk(const std::wstring &folder, std::vector<std::wstring> *names) {
-    WIN32_FIND_DATAW entry;
-    HANDLE search = FindFirstFileW((with_backslash(folder) + L"*.*").c_str(), &entry);
-    if (search == INVALID_HANDLE_VALUE)
-        return 0;
-    size_t touched = 0;
-    do {
-        touched += entry.cFileName[0] != 0;
-        if (names && !(entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
-            names->push_back(with_backslash(folder) + entry.cFileName);
-    } while (FindNextFileW(search, &entry));
-    FindClose(search);
-    return touched;
-}
-
-double peak_working_set_mib() {
-    PROCESS_MEMORY_COUNTERS counters = {};
-    counters.cb = sizeof counters;
-    K32GetProcessMemoryInfo(GetCurrentProcess(), &counters, sizeof counters);
-    return static_cast<double>(counters.PeakWorkingSetSize) / (1024.0 * 1024.0);
-}
 
 void show_program_on(const std::wstring &folder) {
     cleanup::music_folder.path = with_backslash(folder);
@@ -94,7 +51,7 @@ int bench_scan(const std::wstring &folder, int runs) {
     std::printf("scan files=%lld entries=%zu runs=%d bare_walk_ms=%.1f first_scan_ms=%.1f rescan_ms=%.1f "
                 "first_ratio=%.2f rescan_ratio=%.2f peak_working_set_mib=%.1f\n",
                 static_cast<long long>(files), entries, runs, floor, median(first), median(again),
-                median(first) / floor, median(again) / floor, peak_working_set_mib());
+                median(first) / floor, median(again) / floor, peak_working_set_mib(GetCurrentProcess()));
     return files > 0 ? 0 : 1;
 }
 
@@ -207,7 +164,8 @@ int bench_list_growth(const std::wstring &way, int count) {
     for (HWND list : lists)
         items += SendMessageW(list, LB_GETCOUNT, 0, 0);
     std::printf("list-growth way=%ls texts=%lld peak_working_set_mib=%.1f\n",
-                in_runs ? L"runs" : L"interleaved", static_cast<long long>(items), peak_working_set_mib());
+                in_runs ? L"runs" : L"interleaved", static_cast<long long>(items),
+                peak_working_set_mib(GetCurrentProcess()));
     DestroyWindow(window);
     return items == count ? 0 : 1;
 }

@@ -5,11 +5,10 @@
 // Prints the median first scan against the median bare walk of the same folder in this process, this
 // process's own peak working set after its first walk, and the program's peak working set with the
 // folder selected in the chooser and after the scan (medians, and the largest after it).
+#include "bench/measure.h"
 #include "tests/e2e/driver.h"
 #include "tests/e2e/expected.h"
 #include "tests/e2e/steps.h"
-
-#include <psapi.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -21,42 +20,6 @@ using namespace e2e;
 namespace {
 
 constexpr DWORD SCAN_WAIT_MS = 120000; // 100,000 files under emulation
-constexpr double MIB = 1024.0 * 1024.0;
-
-double now_ms() {
-    LARGE_INTEGER frequency;
-    LARGE_INTEGER counter;
-    QueryPerformanceFrequency(&frequency);
-    QueryPerformanceCounter(&counter);
-    return 1000.0 * static_cast<double>(counter.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
-
-double median(std::vector<double> values) {
-    std::sort(values.begin(), values.end());
-    return values.empty() ? 0.0 : values[values.size() / 2];
-}
-
-// The floor for a scan: list the folder and touch each name. Returns the number of entries.
-size_t bare_walk(const std::wstring &folder) {
-    WIN32_FIND_DATAW entry;
-    HANDLE search = FindFirstFileW((folder + L"\\*.*").c_str(), &entry);
-    if (search == INVALID_HANDLE_VALUE)
-        return 0;
-    size_t touched = 0;
-    do {
-        touched += entry.cFileName[0] != 0;
-    } while (FindNextFileW(search, &entry));
-    FindClose(search);
-    return touched;
-}
-
-double peak_mib(HANDLE process) {
-    PROCESS_MEMORY_COUNTERS counters = {};
-    counters.cb = sizeof counters;
-    if (!K32GetProcessMemoryInfo(process, &counters, sizeof counters))
-        return 0.0;
-    return static_cast<double>(counters.PeakWorkingSetSize) / MIB;
-}
 
 struct Run {
     double scan_ms = 0.0;
@@ -82,7 +45,7 @@ bool first_scan(const std::wstring &program_path, const std::wstring &folder, co
         std::printf("the chooser did not select the folder\n");
         return false;
     }
-    run->chooser_mib = peak_mib(program.process());
+    run->chooser_mib = peak_working_set_mib(program.process());
 
     double start = now_ms();
     PostMessageW(chooser, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED),
@@ -99,7 +62,7 @@ bool first_scan(const std::wstring &program_path, const std::wstring &folder, co
         return false;
     }
     run->scan_ms = now_ms() - start;
-    run->scanned_mib = peak_mib(program.process());
+    run->scanned_mib = peak_working_set_mib(program.process());
 
     if (status_field(program, FIELD_JUNK) != count_text(JUNK_PREFIX, expected.junk.size()) ||
         status_field(program, FIELD_MP3) != count_text(MP3_PREFIX, expected.mp3.size()) ||
@@ -123,7 +86,7 @@ int wmain(int argc, wchar_t **argv) {
 
     // The first walk warms the file system's caches. Each program follows a walk of its own, so that
     // both see the machine alike; the peak is taken before the names are kept.
-    if (bare_walk(folder) == 0) {
+    if (bare_walk(folder, nullptr) == 0) {
         std::printf("no folder %ls\n", folder.c_str());
         return 1;
     }
@@ -135,10 +98,10 @@ int wmain(int argc, wchar_t **argv) {
     Classified expected;
     for (int i = 0; i < runs; ++i) {
         double start = now_ms();
-        bare_walk(folder);
+        bare_walk(folder, nullptr);
         walks.push_back(now_ms() - start);
         if (i == 0) {
-            walk_peak = peak_mib(GetCurrentProcess());
+            walk_peak = peak_working_set_mib(GetCurrentProcess());
             expected = classify_folder(folder);
         }
         Run run;
