@@ -250,9 +250,12 @@ void resume_gadget_painting(Id id) {
     RedrawWindow(gadget.handle, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME);
 }
 
+// Whole, not just what is pending: a held control counts as hidden, so what it invalidated and the
+// parent's area it left when it moved were dropped, and the screen may still show its old pixels.
 void repaint_now(Id window) {
     if (HWND handle = window_handle(window))
-        RedrawWindow(handle, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+        RedrawWindow(handle, nullptr, nullptr,
+                     RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
 }
 
 } // namespace ui

@@ -7,6 +7,9 @@
 #include <gtest/gtest.h>
 #include <shlobj.h>
 
+#include <algorithm>
+#include <climits>
+
 using namespace cleanup_testing;
 
 namespace {
@@ -247,6 +250,63 @@ TEST_F(CleanupView, CancelWhileTheResultsShow) {
     EXPECT_EQ(std::wstring(OTHER_PREFIX) + L"1", status_field(ids::FIELD_OTHER_COUNT));
     EXPECT_FALSE(enabled(ids::BUTTON_DELETE_JUNK));
     expect_view_painted();
+}
+
+// What the screen shows of the main window's inner area once it stops changing: the window system may
+// bring what was painted to the screen a moment later.
+std::vector<DWORD> settled_screen() {
+    std::vector<DWORD> last, now = testing_support::inner_pixels_on_screen(main_window());
+    DWORD start = GetTickCount();
+    do {
+        testing_support::pump_messages(100);
+        last.swap(now);
+        now = testing_support::inner_pixels_on_screen(main_window());
+    } while (now != last && GetTickCount() - start < 3000);
+    return now;
+}
+
+// Held painting must leave no old pixels on the screen, such as a control's where it stood before it
+// moved: the screen must not change when the whole window paints itself again. (WM_PRINT would be the
+// other way to see the window's own painting, but Wine's leaves the children out.)
+void expect_screen_shows_the_window(const char *after) {
+    std::vector<DWORD> shown = settled_screen();
+    RedrawWindow(main_window(), nullptr, nullptr,
+                 RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    std::vector<DWORD> painted = settled_screen();
+    ASSERT_FALSE(shown.empty()) << "the screen's pixels could not be taken";
+    ASSERT_EQ(shown.size(), painted.size());
+    const size_t width = static_cast<size_t>(current_layout().client.right);
+    RECT around = {LONG_MAX, LONG_MAX, -1, -1};
+    size_t differing = 0;
+    for (size_t i = 0; i < shown.size(); ++i) {
+        if (shown[i] == painted[i])
+            continue;
+        ++differing;
+        LONG x = static_cast<LONG>(i % width), y = static_cast<LONG>(i / width);
+        around = {std::min(around.left, x), std::min(around.top, y), std::max(around.right, x + 1),
+                  std::max(around.bottom, y + 1)};
+    }
+    EXPECT_EQ(0u, differing) << after << ": the pixels within " << describe(around)
+                             << " were old ones, which the window painted over";
+}
+
+TEST_F(CleanupView, ScreenShowsWhatTheWindowPaints) {
+    const POINT main_at = {100, 200};
+    if (!testing_support::screen_holds(RESULTS_WIDTH, RESULTS_HEIGHT, &main_at))
+        return;
+    // A console in front on Windows would cover what the window left on the screen.
+    SetWindowPos(main_window(), HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    std::wstring music = folder(L"music");
+    for (const wchar_t *name : {L"a.mp3_work.mp3", L"b.mp3_work.mp3", L"a.mp3", L"a.txt"})
+        ASSERT_TRUE(make_file(music + L"\\" + name));
+
+    choose(music);
+    expect_screen_shows_the_window("after the results view opened");
+    cleanup::rescan();
+    expect_screen_shows_the_window("after a rescan");
+    remove_answering(IDYES);
+    ASSERT_EQ(std::vector<std::wstring>{}, list_items(ids::LIST_JUNK));
+    expect_screen_shows_the_window("after a removal");
 }
 
 // The main window on screens smaller than the usual one. Each case needs a screen of its own, which

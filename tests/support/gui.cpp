@@ -154,6 +154,42 @@ void CALLBACK poll(HWND, UINT, UINT_PTR, DWORD) {
 
 } // namespace
 
+std::vector<DWORD> inner_pixels_on_screen(HWND window) {
+    RECT inner;
+    GetClientRect(window, &inner);
+    if (inner.right <= 0 || inner.bottom <= 0)
+        return {};
+    HDC screen = GetDC(nullptr);
+    HDC memory = CreateCompatibleDC(screen);
+    BITMAPINFO info = {};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = inner.right;
+    info.bmiHeader.biHeight = -inner.bottom; // top-down
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    void *bits = nullptr;
+    HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    std::vector<DWORD> pixels;
+    if (bitmap) {
+        HGDIOBJ old = SelectObject(memory, bitmap);
+        POINT origin = {0, 0};
+        ClientToScreen(window, &origin);
+        bool taken = BitBlt(memory, 0, 0, inner.right, inner.bottom, screen, origin.x, origin.y, SRCCOPY);
+        GdiFlush();
+        if (taken) {
+            const DWORD *first = static_cast<const DWORD *>(bits);
+            pixels.assign(first,
+                          first + static_cast<size_t>(inner.right) * static_cast<size_t>(inner.bottom));
+        }
+        SelectObject(memory, old);
+        DeleteObject(bitmap);
+    }
+    DeleteDC(memory);
+    ReleaseDC(nullptr, screen);
+    return pixels;
+}
+
 void pump_messages(DWORD ms) {
     DWORD start = GetTickCount();
     MSG message;

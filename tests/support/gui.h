@@ -64,4 +64,8 @@ std::wstring window_text(HWND window);
 // naming both sizes, and the test ends at once: `if (!screen_holds(...)) return;`.
 bool screen_holds(int inner_width, int inner_height, const POINT *whole_at = nullptr);
 
+// The pixels the screen shows of `window`'s inner area, row by row from the top; empty
+// when they cannot be taken. The window must lie whole on the screen, uncovered.
+std::vector<DWORD> inner_pixels_on_screen(HWND window);
+
 } // namespace testing_support
