@@ -1,5 +1,5 @@
 // The folder cleanup: choosing the music folder, the results view, the scan and the junk removal.
-// Each public procedure is the handler of one user action.
+// Three procedures are the handlers app/ calls; the rest serve them, the tests and the benchmark.
 #pragma once
 
 #include "ui/ui.h"

@@ -77,7 +77,7 @@ Id event_menu_item();
 Id event_window();
 int event_subtype();
 
-// Status bar. Fields and texts go to the status bar created last.
+// Status bar. Fields go to the status bar created last; a text to the bar whose identifier is passed.
 HWND create_status_bar(Id bar, HWND window);
 void add_status_field(int width);
 void set_status_text(Id bar, int field, const wchar_t *text);
@@ -96,7 +96,8 @@ Id count_items(Id list);
 std::wstring item_text(Id list, Id index);
 void remove_item(Id list, Id index);
 void clear_items(Id list);
-// Lets a list that is about to grow by `items` entries take them without growing item by item.
+// Reserves room for `items` more entries, so that a list on Windows takes them without growing item by
+// item; Wine's list box gives the room back at its next insert (see docs/performance.md).
 void reserve_items(Id list, Id items);
 
 // Painting of a gadget or status bar can be held off while it changes a lot and resumed with one
