@@ -109,8 +109,8 @@ int bench_startup(int runs) {
 
 // Three plain list boxes filled with COUNT texts as a walk of a music folder finds them: one at a time
 // across the lists with room reserved ahead in doubling steps, or in runs of RUN_TEXTS per list with
-// room reserved for each run. Under Wine a list box gives reserved room back at its next insert, and
-// the first way leaves the process heap full of holes. One way per process: its peak working set tells.
+// room reserved for each run. One way per process, so that its peak working set tells which way leaves
+// Wine's heap full of holes (docs/performance.md, "What a user pays").
 int bench_list_growth(const std::wstring &way, int count) {
     constexpr int LISTS = 3;
     constexpr size_t RUN_TEXTS = 2048;

@@ -62,11 +62,8 @@ struct Waiting {
 
 // Adds the texts waiting for one list, with room reserved for all of them first. A list takes its
 // files in runs, at each repaint and whenever WAITING_MAX are waiting, never one at a time between
-// the other lists' files: Wine's list box gives reserved room back at its next insert and grows by
-// sixteen items, and with three lists and their texts growing side by side on the process heap, each
-// moved item array leaves a hole that the texts after it keep from being reused (a first scan of
-// 100,000 files took the x64 program from 48 to 97 MiB; 65 MiB in runs). Growing to the reserved
-// room still moves the array to where its run fits, so Wine gains from the reservation too.
+// the other lists' files: under Wine that leaves the heap full of holes (docs/performance.md, "What a
+// user pays").
 void add_waiting(ui::Id list, Waiting &waiting) {
     if (waiting.count == 0)
         return;

@@ -228,9 +228,8 @@ void reserve_items(Id list, Id items) {
         SendMessageW(handle, LB_INITSTORAGE, static_cast<WPARAM>(items), 0);
 }
 
-// A list is held only while no message loop runs, so no mouse message can reach it until it is resumed.
-// It is not watched meanwhile: each message through a subclass costs a window-property lookup, a round
-// trip to the server under Wine, and a long walk or removal sends a list several messages per file.
+// A held list is not watched: under Wine each message through a subclass costs a round trip to the
+// server (docs/performance.md, "What makes it fast").
 void hold_gadget_painting(Id id) {
     Gadget gadget;
     if (!gadgets.find(id, gadget))
