@@ -40,7 +40,7 @@ void delete_listed_junk() {
     if (left == 0)
         return;
 
-    hold_view();
+    HeldView held;
     RepaintClock clock = start_clock();
     // Items whose file could not be deleted stay in place, so the list keeps naming what is left.
     for (ui::Id index = 0; index < left;) {
@@ -52,13 +52,12 @@ void delete_listed_junk() {
         }
         if (repaint_due(clock)) {
             show_junk_left(left);
-            repaint_view();
+            held.repaint();
         }
     }
     show_junk_left(left);
     if (left == 0)
         ui::disable_gadget(ids::BUTTON_DELETE_JUNK, 1);
-    release_view();
 }
 
 } // namespace cleanup

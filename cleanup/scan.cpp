@@ -82,8 +82,8 @@ void show_found(Waiting (&waiting)[CLASSES]) {
     show_counts();
 }
 
-// Appends every file of the open listing to its class's list; the view is held by the caller.
-void walk(bool enable_delete_at_junk) {
+// Appends every file of the open listing to its class's list.
+void walk(HeldView &held, bool enable_delete_at_junk) {
     const std::wstring junk_folder = folder_part(music_folder.path);
     Waiting waiting[CLASSES];
     bool delete_enabled = false;
@@ -111,7 +111,7 @@ void walk(bool enable_delete_at_junk) {
             add_waiting(CLASS_VIEWS[row].list, list);
         if (repaint_due(clock)) {
             show_found(waiting);
-            repaint_view();
+            held.repaint();
         }
     }
     show_found(waiting);
@@ -151,9 +151,8 @@ std::wstring folder_part(const std::wstring &path) {
 void first_scan() {
     if (listing::open(MUSIC_LISTING, music_folder.path.c_str(), listing::ALL_ENTRIES)) {
         reset_counts();
-        hold_view();
-        walk(true);
-        release_view();
+        HeldView held;
+        walk(held, true);
     }
     if (music_folder.junk_count == 0)
         ui::disable_gadget(ids::BUTTON_DELETE_JUNK, 1);
@@ -166,13 +165,14 @@ void rescan() {
     if (!listing::open(MUSIC_LISTING, music_folder.path.c_str(), listing::ALL_ENTRIES))
         return;
     reset_counts();
-    hold_view();
-    for (const ClassView &view : CLASS_VIEWS)
-        ui::clear_items(view.list);
-    for (const ClassView &view : CLASS_VIEWS)
-        ui::set_status_text(ids::STATUS_BAR, view.field, L"");
-    walk(false);
-    release_view();
+    {
+        HeldView held;
+        for (const ClassView &view : CLASS_VIEWS)
+            ui::clear_items(view.list);
+        for (const ClassView &view : CLASS_VIEWS)
+            ui::set_status_text(ids::STATUS_BAR, view.field, L"");
+        walk(held, false);
+    }
     if (music_folder.junk_count > 0)
         ui::disable_gadget(ids::BUTTON_DELETE_JUNK, 0);
 }

@@ -98,11 +98,24 @@ void show_results_view() {
     create_results_gadgets();
 }
 
+namespace {
+
 void hold_view() { set_view_painting(false); }
 
 void release_view() {
     set_view_painting(true);
     ui::repaint_now(ids::MAIN_WINDOW);
+}
+
+} // namespace
+
+HeldView::HeldView() { hold_view(); }
+
+HeldView::~HeldView() { release_view(); }
+
+void HeldView::repaint() {
+    release_view();
+    hold_view();
 }
 
 RepaintClock start_clock() { return {GetTickCount()}; }
@@ -113,11 +126,6 @@ bool repaint_due(RepaintClock &clock) {
         return false;
     clock.last = now;
     return true;
-}
-
-void repaint_view() {
-    release_view();
-    hold_view();
 }
 
 } // namespace cleanup

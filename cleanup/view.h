@@ -15,20 +15,27 @@ inline constexpr wchar_t OTHER_STATUS_PREFIX[] = L"Andere Filetypen: ";
 // The prefix followed by the count in plain decimal.
 std::wstring status_text(const wchar_t *prefix, ui::Id count);
 
-// Holds off the lists' and the status bar's painting: under a slow window system one repaint per
-// file would cost more than the whole walk. Every hold must be followed by release_view(), with no
-// message loop in between (no dialog, no message pumping): the held lists do not watch their mouse.
-void hold_view();
-// Resumes painting and paints the view once, at once.
-void release_view();
+// Holds off the lists' and the status bar's painting while it lives, and resumes it and paints the
+// view once, at once, on every way out: under a slow window system one repaint per file would cost
+// more than the whole walk. The rule it keeps for its caller: no message loop (no dialog, no message
+// pumping) may run while a view is held, because the held lists do not watch their mouse. So a
+// HeldView lives on the stack of one handler, between the handler's dialogs.
+class HeldView {
+  public:
+    HeldView();
+    ~HeldView();
+    HeldView(const HeldView &) = delete;
+    HeldView &operator=(const HeldView &) = delete;
+    // Paints the view as it is now, at once, and holds it again.
+    void repaint();
+};
 
 // Tells, a few times a second, that the user should see the current state; then call
-// repaint_view() after bringing the status texts up to date.
+// HeldView::repaint() after bringing the status texts up to date.
 struct RepaintClock {
     unsigned long last = 0;
 };
 RepaintClock start_clock();
 bool repaint_due(RepaintClock &clock);
-void repaint_view();
 
 } // namespace cleanup

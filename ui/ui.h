@@ -101,10 +101,9 @@ void clear_items(Id list);
 void reserve_items(Id list, Id items);
 
 // Painting of a gadget or status bar can be held off while it changes a lot and resumed with one
-// repaint. Hold only inside one handler, run no message loop (no dialog, no pumping) until the control
-// is resumed, and resume it on every way out: a held list does not watch its mouse. repaint_now()
-// paints the window and all its children whole, at once, without taking messages; call it once after
-// resuming.
+// repaint. A held list does not watch its mouse; the rule this sets callers stands beside
+// cleanup::HeldView, which keeps it for the program. repaint_now() paints the window and all its
+// children whole, at once, without taking messages; call it once after resuming.
 void hold_gadget_painting(Id gadget);
 void resume_gadget_painting(Id gadget);
 void hold_status_painting(Id bar);
