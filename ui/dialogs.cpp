@@ -31,6 +31,23 @@ int CALLBACK select_initial_folder(HWND dialog, UINT message, LPARAM, LPARAM ini
     return 0;
 }
 
+// The shell library, loaded for one choice and freed on every way out of it.
+class LoadedShell {
+  public:
+    LoadedShell() : module_(LoadLibraryW(SHELL_LIBRARY)) {}
+    ~LoadedShell() {
+        if (module_)
+            FreeLibrary(module_);
+    }
+    LoadedShell(const LoadedShell &) = delete;
+    LoadedShell &operator=(const LoadedShell &) = delete;
+    // Null when the library cannot be loaded.
+    HMODULE module() const { return module_; }
+
+  private:
+    HMODULE module_;
+};
+
 // A function of the shell library, looked up by name so that the program never imports it.
 template <typename Function> Function shell_function(HMODULE shell, const char *name) {
     return reinterpret_cast<Function>(reinterpret_cast<void (*)()>(GetProcAddress(shell, name)));
@@ -104,8 +121,8 @@ std::wstring choose_folder(const wchar_t *prompt, const wchar_t *initial_path) {
         CoInitialize(nullptr);
         com_initialised_for_chooser = true;
     }
-    HMODULE shell = LoadLibraryW(SHELL_LIBRARY);
-    if (!shell)
+    LoadedShell shell;
+    if (!shell.module())
         return std::wstring();
 
     std::wstring initial(initial_path ? initial_path : L"");
@@ -114,9 +131,7 @@ std::wstring choose_folder(const wchar_t *prompt, const wchar_t *initial_path) {
     if (initial.size() > DRIVE_ROOT_LENGTH && initial.back() == L'\\')
         initial.pop_back();
 
-    std::wstring chosen = browse(shell, prompt, initial);
-    FreeLibrary(shell);
-    return chosen;
+    return browse(shell.module(), prompt, initial);
 }
 
 } // namespace ui
