@@ -1,13 +1,14 @@
 // Windows: opening, resizing and closing.
 #include "ui/layer.h"
 
+#include "resources/resource.h"
+
 #include <algorithm>
 
 namespace ui {
 
 namespace {
 
-constexpr int PROGRAM_ICON = 1;
 constexpr unsigned LAYER_FLAGS =
     FLAG_CENTRE_ON_SCREEN | FLAG_CENTRE_ON_PARENT | FLAG_TOOL_WINDOW | FLAG_NOT_GADGET_TARGET | FLAG_HIDDEN;
 // Flags that still leave a plain window, which gets a caption.
@@ -61,7 +62,7 @@ bool window_id_of(HWND handle, Id &id) {
 HWND gadget_target() { return target_window; }
 
 void initialise_windows() {
-    program_icon = LoadIconW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(PROGRAM_ICON));
+    program_icon = LoadIconW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_PROGRAM));
     arrow_cursor = LoadCursorW(nullptr, IDC_ARROW);
 }
 
