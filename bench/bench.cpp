@@ -5,8 +5,9 @@
 //   krumenfeger_bench startup RUNS
 //   krumenfeger_bench startup-process RUNS   (krumenfeger.exe against krumenfeger_bare_window.exe,
 //                                             both beside this program: process start to first wait)
-//   krumenfeger_bench list-growth interleaved|runs COUNT   (plain list boxes, no program code)
+//   krumenfeger_bench list-growth interleaved|runs FOLDER  (plain list boxes, no program code)
 // The remove folders are PREFIX1 .. PREFIXn, one per run, each holding the same number of junk files.
+// The list-growth folder is one named as in a music collection (scripts/make_bench_folders.py user).
 #include "app/shell.h"
 #include "bench/bare_window.h"
 #include "bench/measure.h"
@@ -107,12 +108,12 @@ int bench_startup(int runs) {
     return 0;
 }
 
-// Three plain list boxes filled with COUNT texts as a walk of a music folder finds them: one at a time
+// Three plain list boxes filled with the names of FOLDER's files as a walk finds them: one at a time
 // across the lists with room reserved ahead in doubling steps, or in runs of RUN_TEXTS per list with
 // room reserved for each run. One way per process, so that its peak working set tells which way leaves
 // Wine's heap full of holes (docs/performance.md, "What a user pays").
-int bench_list_growth(const std::wstring &way, int count) {
-    constexpr int LISTS = 3;
+int bench_list_growth(const std::wstring &way, const std::wstring &folder) {
+    constexpr int LISTS = static_cast<int>(cleanup::FileClass::count); // one list per class
     constexpr size_t RUN_TEXTS = 2048;
     constexpr int FIRST_RESERVATION = 1024;
     HWND window = CreateWindowExW(0, L"STATIC", L"", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 1200, 400,
@@ -136,13 +137,15 @@ int bench_list_growth(const std::wstring &way, int count) {
                          reinterpret_cast<LPARAM>(text.c_str()));
         waiting[list].clear();
     };
-    for (int i = 0; i < count; ++i) {
-        int kind = i % 20;
-        int list = kind < 2 ? 0 : kind < 11 ? 1 : 2;
-        std::wstring text = L"Interpret " + std::to_wstring(i) + L" - Titel des Stücks" +
-                            (list == 0   ? L".mp3_work.mp3"
-                             : list == 1 ? L".mp3"
-                                         : L".jpg");
+    LRESULT files = 0;
+    WIN32_FIND_DATAW entry;
+    HANDLE search = FindFirstFileW((with_backslash(folder) + L"*.*").c_str(), &entry);
+    for (bool found = search != INVALID_HANDLE_VALUE; found; found = FindNextFileW(search, &entry)) {
+        if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+            continue;
+        ++files;
+        std::wstring text = entry.cFileName;
+        int list = static_cast<int>(cleanup::classify(text));
         if (in_runs) {
             waiting[list].push_back(text);
             if (waiting[list].size() == RUN_TEXTS)
@@ -158,6 +161,8 @@ int bench_list_growth(const std::wstring &way, int count) {
                      reinterpret_cast<LPARAM>(text.c_str()));
         ++added[list];
     }
+    if (search != INVALID_HANDLE_VALUE)
+        FindClose(search);
     for (int list = 0; list < LISTS && in_runs; ++list)
         add_run(list);
     LRESULT items = 0;
@@ -167,7 +172,7 @@ int bench_list_growth(const std::wstring &way, int count) {
                 in_runs ? L"runs" : L"interleaved", static_cast<long long>(items),
                 peak_working_set_mib(GetCurrentProcess()));
     DestroyWindow(window);
-    return items == count ? 0 : 1;
+    return files > 0 && items == files ? 0 : 1;
 }
 
 std::wstring beside_this_program(const wchar_t *name) {
@@ -219,7 +224,7 @@ int wmain(int argc, wchar_t **argv) {
     if (mode == L"startup-process" && argc == 3)
         return bench_startup_process(_wtoi(argv[2]));
     if (mode == L"list-growth" && argc == 4)
-        return bench_list_growth(argv[2], _wtoi(argv[3]));
+        return bench_list_growth(argv[2], argv[3]);
     ui::initialise();
     cleanup::reset_state();
     if (!app::open_main_window())
@@ -234,7 +239,7 @@ int wmain(int argc, wchar_t **argv) {
     else
         std::fprintf(stderr, "usage: krumenfeger_bench scan FOLDER RUNS | remove PROGRAM_PREFIX "
                              "BASELINE_PREFIX RUNS | startup RUNS | startup-process RUNS | list-growth "
-                             "interleaved|runs COUNT\n");
+                             "interleaved|runs FOLDER\n");
     ui::shut_down();
     return result;
 }
