@@ -23,15 +23,16 @@ const wchar_t *const CHOOSER_INITIAL_FOLDER = L"C:\\";
 constexpr int JUNK_COLUMN_X = 200, MP3_COLUMN_X = 710, OTHER_COLUMN_X = 970;
 constexpr int RESCAN_BUTTON_X = 390;
 
-struct Label {
+// A label or a button: its identifier, left edge and text.
+struct Captioned {
     ui::Id id;
     int x;
     const wchar_t *text;
 };
 constexpr int LABEL_Y = 10, LABEL_WIDTH = 150, LABEL_HEIGHT = 15;
-const Label LABELS[] = {{ids::LABEL_JUNK, JUNK_COLUMN_X, L"Anzeige Müll-Dateien"},
-                        {ids::LABEL_MP3, MP3_COLUMN_X, L"Anzeige MP3s"},
-                        {ids::LABEL_OTHER, OTHER_COLUMN_X, L"Anzeige andere Dateitypen"}};
+const Captioned LABELS[] = {{ids::LABEL_JUNK, JUNK_COLUMN_X, L"Anzeige Müll-Dateien"},
+                            {ids::LABEL_MP3, MP3_COLUMN_X, L"Anzeige MP3s"},
+                            {ids::LABEL_OTHER, OTHER_COLUMN_X, L"Anzeige andere Dateitypen"}};
 
 struct List {
     ui::Id id;
@@ -43,14 +44,9 @@ const List LISTS[] = {{ids::LIST_JUNK, JUNK_COLUMN_X, 500},
                       {ids::LIST_MP3, MP3_COLUMN_X, 250},
                       {ids::LIST_OTHER, OTHER_COLUMN_X, 250}};
 
-struct Button {
-    ui::Id id;
-    int x;
-    const wchar_t *text;
-};
 constexpr int BUTTON_Y = 290, BUTTON_WIDTH = 180, BUTTON_HEIGHT = 40;
-const Button BUTTONS[] = {{ids::BUTTON_DELETE_JUNK, JUNK_COLUMN_X, L"Müll löschen"},
-                          {ids::BUTTON_RESCAN, RESCAN_BUTTON_X, L"Neu einlesen"}};
+const Captioned BUTTONS[] = {{ids::BUTTON_DELETE_JUNK, JUNK_COLUMN_X, L"Müll löschen"},
+                             {ids::BUTTON_RESCAN, RESCAN_BUTTON_X, L"Neu einlesen"}};
 
 void keep_start_buttons_width() {
     ui::resize_gadget(ids::BUTTON_CHOOSE_FOLDER, ui::KEEP, ui::KEEP, start_layout::BUTTON_WIDTH, ui::KEEP);
@@ -60,11 +56,11 @@ void keep_start_buttons_width() {
 // Re-creating the gadgets under their identifiers replaces those of an earlier view: the lists
 // come back empty and the delete button enabled.
 void create_results_gadgets() {
-    for (const Label &label : LABELS)
+    for (const Captioned &label : LABELS)
         ui::create_text(label.id, label.x, LABEL_Y, LABEL_WIDTH, LABEL_HEIGHT, label.text);
     for (const List &list : LISTS)
         ui::create_list(list.id, list.x, LIST_Y, list.width, LIST_HEIGHT);
-    for (const Button &button : BUTTONS)
+    for (const Captioned &button : BUTTONS)
         ui::create_button(button.id, button.x, BUTTON_Y, BUTTON_WIDTH, BUTTON_HEIGHT, button.text);
 }
 
