@@ -44,8 +44,8 @@ FileClass classify(const std::wstring &name);
 // quote is skipped, and the search stops at the first "|").
 std::wstring folder_part(const std::wstring &path);
 
-// Deletes one file permanently, its path passed through file_call_form. Returns the result of
-// DeleteFileW (last error set); 0 for a null path, without any call.
+// Deletes one file permanently, its path passed through path_file_calls_accept. Returns the result
+// of DeleteFileW (last error set); 0 for a null path, without any call.
 int delete_file(const wchar_t *path);
 
 } // namespace cleanup

@@ -45,7 +45,7 @@ int open(ui::Id number, const wchar_t *folder, const wchar_t *pattern) {
     search_text += pattern && *pattern ? pattern : ALL_ENTRIES;
 
     // Made before the search starts, so that nothing comes between the search and its error.
-    const std::wstring call_text = cleanup::file_call_form(search_text);
+    const std::wstring call_text = cleanup::path_file_calls_accept(search_text);
     Listing listing;
     listing.search = FindFirstFileW(call_text.c_str(), &listing.entry);
     if (listing.search == INVALID_HANDLE_VALUE) {

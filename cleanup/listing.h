@@ -20,8 +20,8 @@ extern const wchar_t *const ALL_ENTRIES;
 constexpr size_t FOLDER_MAX = 260;
 
 // Releases any listing under the number, then lists `folder` with `pattern` ("*.*" when empty), the
-// search text passed through file_call_form. Non-zero when the listing exists, also when the folder
-// exists but nothing matches; 0 otherwise.
+// search text passed through path_file_calls_accept. Non-zero when the listing exists, also when the
+// folder exists but nothing matches; 0 otherwise.
 int open(ui::Id number, const wchar_t *folder, const wchar_t *pattern);
 // Steps to the next entry: non-zero while there is one, 0 at the end or without a listing.
 int next(ui::Id number);

@@ -32,7 +32,7 @@ std::wstring absolute_form(const std::wstring &path) {
 
 } // namespace
 
-std::wstring file_call_form(const std::wstring &path) {
+std::wstring path_file_calls_accept(const std::wstring &path) {
     if (starts_with(path, EXTENDED_PREFIX))
         return path;
     const std::wstring full = absolute_form(path);

@@ -27,7 +27,7 @@ void show_junk_left(ui::Id left) {
 int delete_file(const wchar_t *path) {
     if (!path)
         return 0;
-    return DeleteFileW(file_call_form(path).c_str());
+    return DeleteFileW(path_file_calls_accept(path).c_str());
 }
 
 void remove_junk() {

@@ -197,15 +197,15 @@ TEST_F(CleanupListing, LongPathsAreJudgedByTheirAbsoluteForm) {
     const std::wstring name = std::wstring(80, L'n') + L".mp3_work.mp3";
     const std::wstring absolute = L"\\\\?\\" + current + L"\\" + name;
     ASSERT_LT(name.size(), static_cast<size_t>(MAX_PATH));
-    EXPECT_EQ(absolute, cleanup::file_call_form(name)) << "relative";
-    EXPECT_EQ(absolute, cleanup::file_call_form(current.substr(0, 2) + name)) << "drive-relative";
-    EXPECT_EQ(absolute, cleanup::file_call_form(name + L". .")) << "trailing dots and blanks";
-    EXPECT_EQ(L"x.mp3", cleanup::file_call_form(L"x.mp3")) << "short relative";
+    EXPECT_EQ(absolute, cleanup::path_file_calls_accept(name)) << "relative";
+    EXPECT_EQ(absolute, cleanup::path_file_calls_accept(current.substr(0, 2) + name)) << "drive-relative";
+    EXPECT_EQ(absolute, cleanup::path_file_calls_accept(name + L". .")) << "trailing dots and blanks";
+    EXPECT_EQ(L"x.mp3", cleanup::path_file_calls_accept(L"x.mp3")) << "short relative";
 
     // Device and extended paths keep their own form.
     for (const std::wstring &kept :
          {L"\\\\.\\" + current + L"\\" + name, absolute, std::wstring(L"\\\\?\\C:\\x\\..\\y")})
-        EXPECT_EQ(kept, cleanup::file_call_form(kept));
+        EXPECT_EQ(kept, cleanup::path_file_calls_accept(kept));
 }
 
 TEST(CleanupLongPaths, ExtendedFormFromMaxPathOn) {
@@ -223,7 +223,7 @@ TEST(CleanupLongPaths, ExtendedFormFromMaxPathOn) {
             std::wstring text = start.start + folder + pattern;
             ASSERT_EQ(edge.units, text.size());
             EXPECT_EQ(edge.extended ? start.extended_start + folder + pattern : text,
-                      cleanup::file_call_form(text))
+                      cleanup::path_file_calls_accept(text))
                 << testing::PrintToString(start.start) << ", " << edge.units << " units";
         }
 }
