@@ -96,19 +96,19 @@ void walk(HeldView &held, bool enable_delete_at_junk) {
         FileClass file_class = classify(name);
         size_t row = static_cast<size_t>(file_class);
         ++*CLASS_VIEWS[row].count;
-        Waiting &list = waiting[row];
+        Waiting &pending = waiting[row];
         if (file_class == FileClass::junk) {
-            list.texts += junk_folder;
+            pending.texts += junk_folder;
             if (enable_delete_at_junk && !delete_enabled) {
                 ui::disable_gadget(ids::BUTTON_DELETE_JUNK, 0);
                 delete_enabled = true;
             }
         }
-        list.texts += name;
-        list.texts += L'\0';
-        ++list.count;
-        if (list.count == WAITING_MAX)
-            add_waiting(CLASS_VIEWS[row].list, list);
+        pending.texts += name;
+        pending.texts += L'\0';
+        ++pending.count;
+        if (pending.count == WAITING_MAX)
+            add_waiting(CLASS_VIEWS[row].list, pending);
         if (repaint_due(clock)) {
             show_found(waiting);
             held.repaint();
