@@ -46,8 +46,8 @@ int bench_scan(const std::wstring &folder, int runs) {
         cleanup::rescan();
         again.push_back(now_ms() - start);
     }
-    ui::Id files = cleanup::music_folder.junk_count + cleanup::music_folder.mp3_count +
-                   cleanup::music_folder.other_count;
+    cleanup::Count files = cleanup::music_folder.junk_count + cleanup::music_folder.mp3_count +
+                           cleanup::music_folder.other_count;
     double floor = median(walk);
     std::printf("scan files=%lld entries=%zu runs=%d bare_walk_ms=%.1f first_scan_ms=%.1f rescan_ms=%.1f "
                 "first_ratio=%.2f rescan_ratio=%.2f peak_working_set_mib=%.1f\n",

@@ -2,7 +2,7 @@
 // Three procedures are the handlers app/ calls; the rest serve them, the tests and the benchmark.
 #pragma once
 
-#include "ui/ui.h"
+#include "cleanup/count.h"
 
 #include <string>
 
@@ -13,9 +13,9 @@ namespace cleanup {
 // Global because every handler of the one results view reads or writes it.
 struct MusicFolder {
     std::wstring path;
-    ui::Id junk_count = 0;
-    ui::Id mp3_count = 0;
-    ui::Id other_count = 0;
+    Count junk_count = 0;
+    Count mp3_count = 0;
+    Count other_count = 0;
 };
 extern MusicFolder music_folder;
 

@@ -2,6 +2,8 @@
 
 #include "cleanup/long_paths.h"
 
+#include <windows.h>
+
 #include <map>
 
 namespace listing {
@@ -17,9 +19,9 @@ struct Listing {
 };
 
 // Only the program's one thread lists folders.
-std::map<ui::Id, Listing> listings;
+std::map<Number, Listing> listings;
 
-void release(ui::Id number) {
+void release(Number number) {
     auto it = listings.find(number);
     if (it == listings.end())
         return;
@@ -28,14 +30,14 @@ void release(ui::Id number) {
     listings.erase(it);
 }
 
-Listing *find(ui::Id number) {
+Listing *find(Number number) {
     auto it = listings.find(number);
     return it == listings.end() ? nullptr : &it->second;
 }
 
 } // namespace
 
-int open(ui::Id number, const wchar_t *folder, const wchar_t *pattern) {
+int open(Number number, const wchar_t *folder, const wchar_t *pattern) {
     release(number);
     std::wstring search_text(folder ? folder : L"");
     if (number < 0 || search_text.size() > FOLDER_MAX)
@@ -59,7 +61,7 @@ int open(ui::Id number, const wchar_t *folder, const wchar_t *pattern) {
     return 1;
 }
 
-int next(ui::Id number) {
+int next(Number number) {
     Listing *listing = find(number);
     if (!listing || listing->search == INVALID_HANDLE_VALUE)
         return 0;
@@ -70,14 +72,14 @@ int next(ui::Id number) {
     return FindNextFileW(listing->search, &listing->entry) ? 1 : 0;
 }
 
-int entry_type(ui::Id number) {
+int entry_type(Number number) {
     Listing *listing = find(number);
     if (!listing)
         return ENTRY_NONE;
     return (listing->entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) ? ENTRY_FOLDER : ENTRY_FILE;
 }
 
-std::wstring entry_name(ui::Id number) {
+std::wstring entry_name(Number number) {
     Listing *listing = find(number);
     return listing ? std::wstring(listing->entry.cFileName) : std::wstring();
 }

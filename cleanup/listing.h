@@ -2,11 +2,13 @@
 // their own. Entries come in the file system's order, unfiltered ("." and ".." included).
 #pragma once
 
-#include "ui/ui.h"
-
+#include <cstdint>
 #include <string>
 
 namespace listing {
+
+// A listing's number, in the listings' own identifier space.
+using Number = std::intptr_t;
 
 constexpr int ENTRY_NONE = 0;
 constexpr int ENTRY_FILE = 1;
@@ -22,12 +24,12 @@ constexpr size_t FOLDER_MAX = 260;
 // Releases any listing under the number, then lists `folder` with `pattern` ("*.*" when empty), the
 // search text passed through path_file_calls_accept. Non-zero when the listing exists, also when the
 // folder exists but nothing matches; 0 otherwise.
-int open(ui::Id number, const wchar_t *folder, const wchar_t *pattern);
+int open(Number number, const wchar_t *folder, const wchar_t *pattern);
 // Steps to the next entry: non-zero while there is one, 0 at the end or without a listing.
-int next(ui::Id number);
+int next(Number number);
 // ENTRY_FILE, ENTRY_FOLDER, or ENTRY_NONE without a listing.
-int entry_type(ui::Id number);
+int entry_type(Number number);
 // The current entry's bare name; the empty text without a listing.
-std::wstring entry_name(ui::Id number);
+std::wstring entry_name(Number number);
 
 } // namespace listing

@@ -3,6 +3,7 @@
 #include "cleanup/listing.h"
 #include "cleanup/view.h"
 #include "common/identifiers.h"
+#include "ui/ui.h"
 
 namespace cleanup {
 
@@ -10,7 +11,7 @@ MusicFolder music_folder;
 
 namespace {
 
-constexpr ui::Id MUSIC_LISTING = 15; // in the listings' own identifier space
+constexpr listing::Number MUSIC_LISTING = 15; // in the listings' own identifier space
 const wchar_t *const INITIAL_MUSIC_FOLDER = L"c:\\";
 const wchar_t *const JUNK_SUFFIX = L".mp3_work.mp3";
 const wchar_t *const MP3_SUFFIX = L".mp3";
@@ -18,7 +19,7 @@ const wchar_t *const MP3_SUFFIX = L".mp3";
 // Where each class is counted and shown.
 struct ClassView {
     FileClass file_class;
-    ui::Id *count;
+    Count *count;
     ui::Id list;
     int field;
     const wchar_t *prefix;
@@ -51,13 +52,13 @@ void show_counts() {
 }
 
 // Texts a list takes in one run at most: longer runs keep more texts waiting than they save heap.
-constexpr ui::Id WAITING_MAX = 2048;
+constexpr Count WAITING_MAX = 2048;
 
 // The texts found for one list and not yet added to it, each ended by a NUL, and how many there are:
 // one buffer, so that waiting costs no allocation per file.
 struct Waiting {
     std::wstring texts;
-    ui::Id count = 0;
+    Count count = 0;
 };
 
 // Adds the texts waiting for one list, with room reserved for all of them first. A list takes its

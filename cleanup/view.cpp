@@ -4,10 +4,11 @@
 #include "cleanup/cleanup.h"
 #include "common/identifiers.h"
 #include "common/start_layout.h"
+#include "ui/ui.h"
 
 namespace cleanup {
 
-std::wstring status_text(const wchar_t *prefix, ui::Id count) { return prefix + std::to_wstring(count); }
+std::wstring status_text(const wchar_t *prefix, Count count) { return prefix + std::to_wstring(count); }
 
 namespace {
 

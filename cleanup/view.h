@@ -2,7 +2,7 @@
 // view while a long walk or removal changes it.
 #pragma once
 
-#include "ui/ui.h"
+#include "cleanup/count.h"
 
 #include <string>
 
@@ -13,7 +13,7 @@ inline constexpr wchar_t MP3_STATUS_PREFIX[] = L"Anzahl MP3-Files: ";
 inline constexpr wchar_t OTHER_STATUS_PREFIX[] = L"Andere Filetypen: ";
 
 // The prefix followed by the count in plain decimal.
-std::wstring status_text(const wchar_t *prefix, ui::Id count);
+std::wstring status_text(const wchar_t *prefix, Count count);
 
 // Holds off the lists' and the status bar's painting while it lives, and resumes it and paints the
 // view once, at once, on every way out: under a slow window system one repaint per file would cost
