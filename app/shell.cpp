@@ -1,6 +1,6 @@
 #include "app/shell.h"
 
-#include "cleanup/cleanup.h"
+#include "cleanup/handlers.h"
 #include "common/identifiers.h"
 #include "common/start_layout.h"
 #include "ui/ui.h"

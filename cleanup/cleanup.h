@@ -1,8 +1,9 @@
-// The folder cleanup: choosing the music folder, the results view, the scan and the junk removal.
-// Three procedures are the handlers app/ calls; the rest serve them, the tests and the benchmark.
+// The folder cleanup's internals: the music folder's state and the steps the handlers are made of,
+// for the cleanup's own files, the tests and the benchmark. app/ sees cleanup/handlers.h alone.
 #pragma once
 
 #include "cleanup/count.h"
+#include "cleanup/handlers.h"
 
 #include <string>
 
@@ -19,19 +20,10 @@ struct MusicFolder {
 };
 extern MusicFolder music_folder;
 
-// The values the program starts with: folder "c:\", all counts 0.
-void reset_state();
-
-// Start button: asks for the music folder, shows the results view and scans the folder.
-void choose_folder_and_show_results();
 // Widens the window to the results view and creates its gadgets afresh, with empty lists.
 void show_results_view();
 // Walks the chosen folder into the new, empty lists of the results view.
 void first_scan();
-// "Neu einlesen": lists the chosen folder again into the existing view.
-void rescan();
-// "Müll löschen": after a Yes, deletes the files the junk list names, in list order.
-void remove_junk();
 // The deletion itself: each listed file that is deleted (or already gone) leaves the list.
 void delete_listed_junk();
 
