@@ -8,7 +8,7 @@
 #include "bench/measure.h"
 #include "tests/e2e/driver.h"
 #include "tests/e2e/expected.h"
-#include "tests/e2e/steps.h"
+#include "tests/e2e/folders.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -48,14 +48,12 @@ bool first_scan(const std::wstring &program_path, const std::wstring &folder, co
     run->chooser_mib = peak_working_set_mib(program.process());
 
     double start = now_ms();
-    PostMessageW(chooser, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED),
-                 reinterpret_cast<LPARAM>(GetDlgItem(chooser, IDOK)));
-    // The scan runs in the program's one thread without taking messages, so this message is
-    // answered once the chooser is gone and the scan has ended.
-    if (!wait_until([chooser] { return !IsWindow(chooser); }, WAIT_MS)) {
+    if (!answer(chooser, IDOK)) {
         std::printf("the chooser did not close\n");
         return false;
     }
+    // The scan runs in the program's one thread without taking messages, so this message is
+    // answered once the chooser is gone and the scan has ended.
     DWORD_PTR result = 0;
     if (!SendMessageTimeoutW(program.window(), WM_NULL, 0, 0, SMTO_NORMAL, SCAN_WAIT_MS, &result)) {
         std::printf("the scan did not end\n");

@@ -1,6 +1,6 @@
 #include "tests/e2e/driver.h"
 
-#include "tests/support/gui.h"
+#include "tests/support/chooser.h"
 
 #include <commctrl.h>
 #include <shlobj.h>
@@ -334,6 +334,12 @@ std::wstring status_text(HANDLE process, HWND bar, int field) {
     text.resize(length);
     return text;
 }
+
+std::wstring status_field(const Program &program, int field) {
+    return status_text(program.process(), status_bar_of(program.window()), field);
+}
+
+std::wstring count_text(const wchar_t *prefix, size_t count) { return prefix + std::to_wstring(count); }
 
 std::vector<MenuEntry> menu_entries(HMENU menu) {
     std::vector<MenuEntry> entries;

@@ -124,6 +124,9 @@ std::vector<std::wstring> list_items(HWND list);
 HWND status_bar_of(HWND window);
 std::vector<int> status_edges(HANDLE process, HWND bar);
 std::wstring status_text(HANDLE process, HWND bar, int field);
+// A field of the program's status bar, and a count text as the program writes it there.
+std::wstring status_field(const Program &program, int field);
+std::wstring count_text(const wchar_t *prefix, size_t count);
 
 // A menu's items at one level: text and command (or -1 for a drop-down).
 struct MenuEntry {

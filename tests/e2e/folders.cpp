@@ -126,6 +126,23 @@ std::vector<std::wstring> file_names(const std::wstring &folder) {
     return names;
 }
 
+Classified classify_folder(const std::wstring &folder) {
+    auto ends_with = [](const std::wstring &name, const std::wstring &suffix) {
+        return name.size() >= suffix.size() &&
+               name.compare(name.size() - suffix.size(), suffix.size(), suffix) == 0;
+    };
+    Classified expected;
+    for (const std::wstring &name : file_names(folder)) {
+        if (ends_with(name, L".mp3_work.mp3"))
+            expected.junk.push_back(folder + L"\\" + name);
+        else if (ends_with(name, L".mp3"))
+            expected.mp3.push_back(name);
+        else
+            expected.other.push_back(name);
+    }
+    return expected;
+}
+
 std::string utf8(const std::wstring &text) {
     int bytes = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0,
                                     nullptr, nullptr);

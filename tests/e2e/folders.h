@@ -49,6 +49,14 @@ std::vector<DiskEntry> read_tree(const std::wstring &folder);
 // The names of the files (not folders) directly in `folder`, in the order the file system lists them.
 std::vector<std::wstring> file_names(const std::wstring &folder);
 
+// What the three lists are to hold for `folder`, in the order the file system lists its files.
+struct Classified {
+    std::vector<std::wstring> junk; // full paths
+    std::vector<std::wstring> mp3;  // names
+    std::vector<std::wstring> other;
+};
+Classified classify_folder(const std::wstring &folder);
+
 // A file's bytes; "<unreadable>" if it cannot be read.
 std::string read_file(const std::wstring &path);
 

@@ -11,11 +11,6 @@ namespace e2e {
 
 namespace {
 
-bool ends_with(const std::wstring &name, const std::wstring &suffix) {
-    return name.size() >= suffix.size() &&
-           name.compare(name.size() - suffix.size(), suffix.size(), suffix) == 0;
-}
-
 std::vector<std::wstring> items_of(const Program &program, int list) {
     return list_items(GetDlgItem(program.window(), list));
 }
@@ -141,19 +136,6 @@ bool choose_and_show_results(const Program &program, HWND chooser, const std::ws
     return shown;
 }
 
-Classified classify_folder(const std::wstring &folder) {
-    Classified expected;
-    for (const std::wstring &name : file_names(folder)) {
-        if (ends_with(name, L".mp3_work.mp3"))
-            expected.junk.push_back(folder + L"\\" + name);
-        else if (ends_with(name, L".mp3"))
-            expected.mp3.push_back(name);
-        else
-            expected.other.push_back(name);
-    }
-    return expected;
-}
-
 Classified read_lists(const Program &program) {
     return {items_of(program, LIST_JUNK), items_of(program, LIST_MP3), items_of(program, LIST_OTHER)};
 }
@@ -184,12 +166,6 @@ void expect_screenshot(HWND window, const wchar_t *name) {
     RECT frame = frame_of(window);
     EXPECT_EQ(frame.right - frame.left, header.biWidth) << utf8(path);
     EXPECT_EQ(frame.bottom - frame.top, header.biHeight) << utf8(path);
-}
-
-std::wstring count_text(const wchar_t *prefix, size_t count) { return prefix + std::to_wstring(count); }
-
-std::wstring status_field(const Program &program, int field) {
-    return status_text(program.process(), status_bar_of(program.window()), field);
 }
 
 bool gadget_enabled(const Program &program, int gadget) {

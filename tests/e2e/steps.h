@@ -1,8 +1,9 @@
 // Steps the end-to-end scenarios share, each checking what it sees with GoogleTest expectations
-// and returning null or false when the scenario cannot go on.
+// and returning null or false when the scenario cannot go on. The driving itself is in driver.h.
 #pragma once
 
 #include "tests/e2e/driver.h"
+#include "tests/e2e/folders.h"
 
 #include <string>
 #include <vector>
@@ -41,21 +42,13 @@ bool wait_for_results(const Program &program);
 // Answers an open chooser with `folder` and waits for the results view with its first scan done.
 bool choose_and_show_results(const Program &program, HWND chooser, const std::wstring &folder);
 
-// What the three lists are to hold for `folder`, in the order the file system lists its files.
-struct Classified {
-    std::vector<std::wstring> junk; // full paths
-    std::vector<std::wstring> mp3;  // names
-    std::vector<std::wstring> other;
-};
-Classified classify_folder(const std::wstring &folder);
+// What the three lists of the program hold.
 Classified read_lists(const Program &program);
 
 // Saves a picture of `window` as e2e_screenshots\<name>.bmp beside the tests and checks that it
 // shows the window: the size of its frame, and not one colour all over.
 void expect_screenshot(HWND window, const wchar_t *name);
 
-std::wstring count_text(const wchar_t *prefix, size_t count);
-std::wstring status_field(const Program &program, int field);
 bool gadget_enabled(const Program &program, int gadget);
 
 } // namespace e2e

@@ -13,7 +13,6 @@ namespace {
 constexpr UINT POLL_MS = 30;
 // Wine's chooser now and then ignores a selection request; it is repeated for this many polls.
 constexpr int SELECTION_TRIES = 60;
-const wchar_t *const REPEAT_CHOOSER_SELECTION = L"KRUMENFEGER_REPEAT_CHOOSER_SELECTION";
 constexpr DWORD MAIN_WINDOW_STYLE = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU;
 
 struct Answering {
@@ -78,15 +77,6 @@ void read_folder_and_parents(std::wstring folder) {
             return;
         folder.resize(separator);
     }
-}
-
-BOOL CALLBACK find_tree(HWND child, LPARAM found) {
-    wchar_t name[32] = L"";
-    GetClassNameW(child, name, static_cast<int>(std::size(name)));
-    if (_wcsicmp(name, WC_TREEVIEWW) != 0)
-        return TRUE;
-    *reinterpret_cast<HWND *>(found) = child;
-    return FALSE;
 }
 
 // The chooser holds a tree of folders; a message box does not.
@@ -222,18 +212,9 @@ std::vector<SeenDialog> answered() {
     return seen;
 }
 
-bool chooser_needs_repeats() { return GetEnvironmentVariableW(REPEAT_CHOOSER_SELECTION, nullptr, 0) != 0; }
-
 bool running_under_wine() {
     HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
     return ntdll && GetProcAddress(ntdll, "wine_get_version") != nullptr;
-}
-
-HWND chooser_tree(HWND dialog) {
-    HWND tree = nullptr;
-    if (dialog) // a null parent would search every top-level window
-        EnumChildWindows(dialog, find_tree, reinterpret_cast<LPARAM>(&tree));
-    return tree;
 }
 
 std::wstring label_texts(HWND dialog) {

@@ -3,6 +3,8 @@
 // chooser by its tree and checking the screen's size serve the end-to-end tests as well.
 #pragma once
 
+#include "tests/support/chooser.h"
+
 #include <windows.h>
 
 #include <string>
@@ -35,17 +37,8 @@ void answer_dialogs(const std::vector<Answer> &answers, DWORD give_up_ms = 10000
 // Stops answering and returns the dialogs seen since answer_dialogs().
 std::vector<SeenDialog> answered();
 
-// True where the Wine wrapper (tests/wine-run.sh) warns that the folder chooser may ignore a selection
-// or stop short of it: only there are selections repeated. On Windows the first one must hold.
-bool chooser_needs_repeats();
-
 // True under Wine, for the few checks that only Wine can make fail.
 bool running_under_wine();
-
-// The folder chooser's tree anywhere below `dialog`, also in another process; null for a dialog
-// without one, such as a message box. With the new dialog style Windows puts the tree inside a child
-// of class "SHBrowseForFolder ShellNameSpace Control"; Wine puts it straight in the dialog.
-HWND chooser_tree(HWND dialog);
 
 // The texts of the dialog's static controls (its labels) joined by '\n', empty ones left out.
 std::wstring label_texts(HWND dialog);
