@@ -311,8 +311,6 @@ TEST_F(CleanupView, ScreenShowsWhatTheWindowPaints) {
 
 // The main window on screens smaller than the usual one. Each case needs a screen of its own, which
 // its CTest entry asks tests/wine-run.sh for (tests/CMakeLists.txt); the suite's own run leaves them out.
-using SmallScreen = CleanupTest;
-
 RECT work_area() {
     RECT work = {};
     SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
@@ -328,10 +326,22 @@ SIZE results_frame() {
     return {frame.right - frame.left, frame.bottom - frame.top};
 }
 
+// Each case looks at the screen's work area, the start window's frame and the results' frame first.
+class SmallScreen : public CleanupTest {
+  protected:
+    void SetUp() override {
+        CleanupTest::SetUp();
+        work = work_area();
+        start = current_layout().window;
+        frame = results_frame();
+    }
+
+    RECT work = {};
+    RECT start = {};
+    SIZE frame = {};
+};
+
 TEST_F(SmallScreen, ResultsMoveLeftOntoAScreenWideEnoughForThem) {
-    RECT work = work_area();
-    RECT start = current_layout().window;
-    SIZE frame = results_frame();
     ASSERT_TRUE(frame.cx <= work.right - work.left && start.left + frame.cx > work.right &&
                 start.top + frame.cy <= work.bottom)
         << "needs a work area wider than the results' frame of " << frame.cx << " but narrower than "
@@ -344,9 +354,6 @@ TEST_F(SmallScreen, ResultsMoveLeftOntoAScreenWideEnoughForThem) {
 }
 
 TEST_F(SmallScreen, ResultsWiderThanTheScreenKeepTheirLeftEdgeOnIt) {
-    RECT work = work_area();
-    RECT start = current_layout().window;
-    SIZE frame = results_frame();
     ASSERT_TRUE(frame.cx > work.right - work.left && start.top + frame.cy <= work.bottom)
         << "needs a work area narrower than the results' frame of " << frame.cx
         << " (KF_SCREEN=1024x768x24); this one is " << describe(work);
@@ -358,9 +365,6 @@ TEST_F(SmallScreen, ResultsWiderThanTheScreenKeepTheirLeftEdgeOnIt) {
 }
 
 TEST_F(SmallScreen, ResultsTooLowMoveUpWithTheirStatusBar) {
-    RECT work = work_area();
-    RECT start = current_layout().window;
-    SIZE frame = results_frame();
     ASSERT_TRUE(frame.cy <= work.bottom - work.top && start.top + frame.cy > work.bottom &&
                 start.left + frame.cx <= work.right)
         << "needs a work area higher than the results' frame of " << frame.cy << " but lower than "
