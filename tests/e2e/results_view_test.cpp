@@ -141,14 +141,10 @@ TEST(ResultsView, ListsTheChosenFolderDeletesExactlyTheJunkAndRescans) {
         return;
     TempFolder music(L"music");
     TempFolder elsewhere(L"cwd"); // the program's current directory, whose junk it must never touch
-    ASSERT_TRUE(music.valid() && elsewhere.valid());
+    ASSERT_NO_FATAL_FAILURE(make_scenario_folders(music, elsewhere));
     ASSERT_TRUE(fill_music_folder(music));
-    ASSERT_TRUE(write_file(elsewhere / L"fremd.mp3_work.mp3", "not chosen"));
     const Classified expected = classify_folder(music.path());
-    // The folder's make-up, counted by hand: the classification above must agree with it.
-    ASSERT_EQ(5u, expected.junk.size());
-    ASSERT_EQ(6u, expected.mp3.size());
-    ASSERT_EQ(6u, expected.other.size());
+    ASSERT_NO_FATAL_FAILURE(expect_make_up(expected, 5, 6, 6));
     const std::vector<DiskEntry> disk_before = read_tree(music.path());
 
     Program program;
@@ -213,11 +209,10 @@ TEST(ResultsView, CancelledChooserKeepsTheStartLayoutAndTheRescanDoesNothing) {
         return;
     TempFolder music(L"music");
     TempFolder elsewhere(L"cwd");
-    ASSERT_TRUE(music.valid() && elsewhere.valid());
+    ASSERT_NO_FATAL_FAILURE(make_scenario_folders(music, elsewhere));
     ASSERT_TRUE(write_file(music / L"a.mp3_work.mp3", "junk"));
     ASSERT_TRUE(write_file(music / L"a.mp3", "music"));
     ASSERT_TRUE(write_file(music / L"a.txt", "text"));
-    ASSERT_TRUE(write_file(elsewhere / L"fremd.mp3_work.mp3", "not chosen"));
     ASSERT_TRUE(write_file(elsewhere / L"fremd.mp3", "not chosen"));
     const Classified expected = classify_folder(music.path());
 

@@ -136,6 +136,17 @@ bool choose_and_show_results(const Program &program, HWND chooser, const std::ws
     return shown;
 }
 
+void make_scenario_folders(const TempFolder &music, const TempFolder &elsewhere) {
+    ASSERT_TRUE(music.valid() && elsewhere.valid());
+    ASSERT_TRUE(write_file(elsewhere / L"fremd.mp3_work.mp3", "not chosen"));
+}
+
+void expect_make_up(const Classified &expected, size_t junk, size_t mp3, size_t other) {
+    ASSERT_EQ(junk, expected.junk.size());
+    ASSERT_EQ(mp3, expected.mp3.size());
+    ASSERT_EQ(other, expected.other.size());
+}
+
 Classified read_lists(const Program &program) {
     return {items_of(program, LIST_JUNK), items_of(program, LIST_MP3), items_of(program, LIST_OTHER)};
 }

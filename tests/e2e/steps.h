@@ -42,6 +42,13 @@ bool wait_for_results(const Program &program);
 // Answers an open chooser with `folder` and waits for the results view with its first scan done.
 bool choose_and_show_results(const Program &program, HWND chooser, const std::wstring &folder);
 
+// Checks that a scenario's two folders were made, and puts junk in `elsewhere`, the program's current
+// directory, which no action may touch: ASSERT_NO_FATAL_FAILURE(make_scenario_folders(music, elsewhere)).
+void make_scenario_folders(const TempFolder &music, const TempFolder &elsewhere);
+// Checks the classification of a folder against its make-up, counted by hand:
+// ASSERT_NO_FATAL_FAILURE(expect_make_up(expected, junk, mp3, other)).
+void expect_make_up(const Classified &expected, size_t junk, size_t mp3, size_t other);
+
 // What the three lists of the program hold.
 Classified read_lists(const Program &program);
 

@@ -119,14 +119,10 @@ TEST(UserScenarios, TypicalRunWithTheMouse) {
         return;
     TempFolder music(L"Musik");
     TempFolder elsewhere(L"cwd");
-    ASSERT_TRUE(music.valid() && elsewhere.valid());
+    ASSERT_NO_FATAL_FAILURE(make_scenario_folders(music, elsewhere));
     ASSERT_TRUE(fill_demo_folder(music));
-    ASSERT_TRUE(write_file(elsewhere / L"fremd.mp3_work.mp3", "not chosen"));
     const Classified expected = classify_folder(music.path());
-    // The folder's make-up, counted by hand: the classification above must agree with it.
-    ASSERT_EQ(3u, expected.junk.size());
-    ASSERT_EQ(4u, expected.mp3.size());
-    ASSERT_EQ(3u, expected.other.size());
+    ASSERT_NO_FATAL_FAILURE(expect_make_up(expected, 3, 4, 3));
     const std::vector<DiskEntry> disk_before = read_tree(music.path());
 
     Program program;
@@ -190,11 +186,10 @@ TEST(UserScenarios, KeyboardOnly) {
         return;
     TempFolder music(L"music");
     TempFolder elsewhere(L"cwd");
-    ASSERT_TRUE(music.valid() && elsewhere.valid());
+    ASSERT_NO_FATAL_FAILURE(make_scenario_folders(music, elsewhere));
     ASSERT_TRUE(write_file(music / L"lied.mp3_work.mp3", "junk"));
     ASSERT_TRUE(write_file(music / L"lied.mp3", "music"));
     ASSERT_TRUE(write_file(music / L"hülle.jpg", "picture"));
-    ASSERT_TRUE(write_file(elsewhere / L"fremd.mp3_work.mp3", "not chosen"));
     const Classified expected = classify_folder(music.path());
     const std::vector<DiskEntry> disk_before = read_tree(music.path());
 
