@@ -1,10 +1,13 @@
-// Measures what a user pays for a first scan: the real krumenfeger.exe, started as its own process,
-// its "choose" button pressed, the folder selected in the real folder chooser and OK pressed, until
-// the counts are final. Driven through the end-to-end tests' driver:
-//   krumenfeger_user_bench PROGRAM FOLDER RUNS
-// Prints the median first scan against the median bare walk of the same folder in this process, this
+// Measures what a user pays: the real krumenfeger.exe, started as its own process, its "choose" button
+// pressed, the folder selected in the real folder chooser and OK pressed, until the counts are final;
+// then "Neu einlesen"; and with `remove`, "Müll löschen" answered with Yes. Driven through the
+// end-to-end tests' driver:
+//   krumenfeger_user_bench PROGRAM FOLDER RUNS            the same folder in every run
+//   krumenfeger_user_bench PROGRAM FOLDER RUNS remove     FOLDER1..FOLDERn, each with a twin FOLDERi-bare
+// Prints the median first scan and rescan against the median bare walk of the same folder in this
+// process, the median removal against the bare DeleteFileW loop over the twin's junk files, this
 // process's own peak working set after its first walk, and the program's peak working set with the
-// folder selected in the chooser and after the scan (medians, and the largest after it).
+// folder selected in the chooser and after the scan (medians), and the largest at the end of a run.
 #include "bench/measure.h"
 #include "tests/e2e/driver.h"
 #include "tests/e2e/expected.h"
@@ -19,17 +22,42 @@ using namespace e2e;
 
 namespace {
 
-constexpr DWORD SCAN_WAIT_MS = 120000; // 100,000 files under emulation
+constexpr DWORD WORK_WAIT_MS = 300000; // 100,000 junk files under emulation
+constexpr double WORK_START_WAIT_MS = 1000.0;
 
 struct Run {
     double scan_ms = 0.0;
+    double rescan_ms = 0.0; // 0 where too short to be seen
+    double removal_ms = 0.0;
     double chooser_mib = 0.0;
     double scanned_mib = 0.0;
+    double removed_mib = 0.0;
 };
 
-// One user's first scan in a fresh program; false (with the reason printed) where any step fails.
-bool first_scan(const std::wstring &program_path, const std::wstring &folder, const Classified &expected,
-                Run *run) {
+double ratio(double part, double whole) { return whole > 0 ? part / whole : 0.0; }
+
+// Waits for the work a posted click started in the program's one thread; false if it did not end.
+// That work holds the status bar's painting, which hides it: this process sees it start without the
+// program's help, whereas a message to the program could be answered before the click is taken.
+// `seen` tells whether the start was seen; work too short for a poll to see it is over by then.
+bool wait_for_work(const Program &program, HWND held_bar, bool *seen) {
+    const double start = now_ms();
+    while (!(*seen = !IsWindowVisible(held_bar)) && now_ms() - start < WORK_START_WAIT_MS)
+        Sleep(1);
+    DWORD_PTR result = 0;
+    return SendMessageTimeoutW(program.window(), WM_NULL, 0, 0, SMTO_NORMAL, WORK_WAIT_MS, &result) != 0;
+}
+
+bool counts_shown(const Program &program, size_t junk, size_t mp3, size_t other) {
+    return status_field(program, FIELD_JUNK) == count_text(JUNK_PREFIX, junk) &&
+           status_field(program, FIELD_MP3) == count_text(MP3_PREFIX, mp3) &&
+           status_field(program, FIELD_OTHER) == count_text(OTHER_PREFIX, other);
+}
+
+// One user's first scan and rescan in a fresh program, and the removal when asked; false (with the
+// reason printed) where any step fails.
+bool user_run(const std::wstring &program_path, const std::wstring &folder, const Classified &expected,
+              bool remove, Run *run) {
     Program program;
     if (!program.start(program_path, std::wstring())) {
         std::printf("the program did not start\n");
@@ -55,17 +83,50 @@ bool first_scan(const std::wstring &program_path, const std::wstring &folder, co
     // The scan runs in the program's one thread without taking messages, so this message is
     // answered once the chooser is gone and the scan has ended.
     DWORD_PTR result = 0;
-    if (!SendMessageTimeoutW(program.window(), WM_NULL, 0, 0, SMTO_NORMAL, SCAN_WAIT_MS, &result)) {
+    if (!SendMessageTimeoutW(program.window(), WM_NULL, 0, 0, SMTO_NORMAL, WORK_WAIT_MS, &result)) {
         std::printf("the scan did not end\n");
         return false;
     }
     run->scan_ms = now_ms() - start;
     run->scanned_mib = peak_working_set_mib(program.process());
-
-    if (status_field(program, FIELD_JUNK) != count_text(JUNK_PREFIX, expected.junk.size()) ||
-        status_field(program, FIELD_MP3) != count_text(MP3_PREFIX, expected.mp3.size()) ||
-        status_field(program, FIELD_OTHER) != count_text(OTHER_PREFIX, expected.other.size())) {
+    const size_t junk = expected.junk.size(), mp3 = expected.mp3.size(), other = expected.other.size();
+    if (!counts_shown(program, junk, mp3, other)) {
         std::printf("the counts shown are not the folder's\n");
+        return false;
+    }
+
+    start = now_ms();
+    bool seen = false;
+    if (!click_gadget(program.window(), BUTTON_RESCAN) ||
+        !wait_for_work(program, status_bar_of(program.window()), &seen)) {
+        std::printf("the rescan did not end\n");
+        return false;
+    }
+    run->rescan_ms = seen ? now_ms() - start : 0.0;
+    if (!counts_shown(program, junk, mp3, other)) {
+        std::printf("the counts shown after the rescan are not the folder's\n");
+        return false;
+    }
+    if (!remove)
+        return true;
+
+    HWND question = nullptr;
+    if (!click_gadget(program.window(), BUTTON_DELETE) ||
+        !(question = wait_for_dialog(program.id(), WAIT_MS, program.window()))) {
+        std::printf("no question before the removal\n");
+        return false;
+    }
+    start = now_ms();
+    // As with the chooser: once the question is gone, the removal runs without taking messages.
+    if (!answer(question, IDYES) ||
+        !SendMessageTimeoutW(program.window(), WM_NULL, 0, 0, SMTO_NORMAL, WORK_WAIT_MS, &result)) {
+        std::printf("the removal did not end\n");
+        return false;
+    }
+    run->removal_ms = now_ms() - start;
+    run->removed_mib = peak_working_set_mib(program.process());
+    if (!counts_shown(program, 0, mp3, other)) {
+        std::printf("the counts shown after the removal are not the folder's\n");
         return false;
     }
     return true;
@@ -74,47 +135,64 @@ bool first_scan(const std::wstring &program_path, const std::wstring &folder, co
 } // namespace
 
 int wmain(int argc, wchar_t **argv) {
-    if (argc != 4) {
-        std::printf("usage: krumenfeger_user_bench PROGRAM FOLDER RUNS\n");
+    const bool remove = argc == 5 && std::wstring(argv[4]) == L"remove";
+    if (argc != 4 && !remove) {
+        std::printf("usage: krumenfeger_user_bench PROGRAM FOLDER RUNS [remove]\n");
         return 2;
     }
     const std::wstring program_path = argv[1];
     const std::wstring folder = argv[2];
     const int runs = std::max(1, _wtoi(argv[3]));
+    // A removal takes its folder away: each run then has one of its own, and a twin for the bare loop.
+    auto program_folder = [&](int run) { return remove ? folder + std::to_wstring(run) : folder; };
+    auto bare_folder = [&](int run) { return program_folder(run) + L"-bare"; };
 
     // The first walk warms the file system's caches. Each program follows a walk of its own, so that
     // both see the machine alike; the peak is taken before the names are kept.
-    if (bare_walk(folder, nullptr) == 0) {
-        std::printf("no folder %ls\n", folder.c_str());
+    if (bare_walk(program_folder(1), nullptr) == 0) {
+        std::printf("no folder %ls\n", program_folder(1).c_str());
         return 1;
     }
-    std::vector<double> walks;
-    std::vector<double> scans;
-    std::vector<double> chooser_peaks;
-    std::vector<double> scanned_peaks;
+    std::vector<double> walks, scans, rescans, deletes, removals, chooser_peaks, scanned_peaks, removed_peaks;
     double walk_peak = 0.0;
     Classified expected;
-    for (int i = 0; i < runs; ++i) {
+    for (int i = 1; i <= runs; ++i) {
         double start = now_ms();
-        bare_walk(folder, nullptr);
+        bare_walk(program_folder(i), nullptr);
         walks.push_back(now_ms() - start);
-        if (i == 0) {
+        if (i == 1) {
             walk_peak = peak_working_set_mib(GetCurrentProcess());
-            expected = classify_folder(folder);
+            expected = classify_folder(program_folder(i));
+        }
+        if (remove) {
+            // The bare loop: the twin's junk files deleted in the order the file system lists them.
+            const std::vector<std::wstring> junk = classify_folder(bare_folder(i)).junk;
+            start = now_ms();
+            for (const std::wstring &path : junk)
+                DeleteFileW(path.c_str());
+            deletes.push_back(now_ms() - start);
         }
         Run run;
-        if (!first_scan(program_path, folder, expected, &run))
+        if (!user_run(program_path, program_folder(i), expected, remove, &run))
             return 1;
         scans.push_back(run.scan_ms);
+        rescans.push_back(run.rescan_ms);
+        removals.push_back(run.removal_ms);
         chooser_peaks.push_back(run.chooser_mib);
         scanned_peaks.push_back(run.scanned_mib);
+        removed_peaks.push_back(std::max(run.scanned_mib, run.removed_mib));
     }
-    const size_t files = expected.junk.size() + expected.mp3.size() + expected.other.size();
-    double walk = median(walks);
-    double scan = median(scans);
-    std::printf("user files=%zu runs=%d bare_walk_ms=%.1f first_scan_ms=%.1f ratio=%.2f walk_peak_mib=%.1f "
-                "chooser_peak_mib=%.1f scanned_peak_mib=%.1f scanned_peak_max_mib=%.1f\n",
-                files, runs, walk, scan, walk > 0 ? scan / walk : 0.0, walk_peak, median(chooser_peaks),
-                median(scanned_peaks), *std::max_element(scanned_peaks.begin(), scanned_peaks.end()));
+    const double walk = median(walks);
+    std::printf(
+        "user files=%zu junk=%zu runs=%d bare_walk_ms=%.1f first_scan_ms=%.1f ratio=%.2f rescan_ms=%.1f "
+        "rescan_ratio=%.2f",
+        expected.junk.size() + expected.mp3.size() + expected.other.size(), expected.junk.size(), runs, walk,
+        median(scans), ratio(median(scans), walk), median(rescans), ratio(median(rescans), walk));
+    if (remove)
+        std::printf(" bare_delete_ms=%.1f removal_ms=%.1f removal_ratio=%.2f", median(deletes),
+                    median(removals), ratio(median(removals), median(deletes)));
+    std::printf(" walk_peak_mib=%.1f chooser_peak_mib=%.1f scanned_peak_mib=%.1f peak_max_mib=%.1f\n",
+                walk_peak, median(chooser_peaks), median(scanned_peaks),
+                *std::max_element(removed_peaks.begin(), removed_peaks.end()));
     return 0;
 }

@@ -2,8 +2,8 @@
 """Creates the folders the benchmark times, from the Linux side (far faster than under Wine).
 
   make_bench_folders.py scan DIR COUNT             COUNT files, about 10% junk, 60% MP3, 30% other
-  make_bench_folders.py user DIR COUNT             COUNT files named as in a music collection,
-                                                   10% junk, 45% MP3, 45% other
+  make_bench_folders.py user DIR COUNT [JUNK%]     COUNT files named as in a music collection,
+                                                   10% junk (or JUNK%), the rest half MP3, half other
   make_bench_folders.py remove PREFIX COUNT RUNS   PREFIX1..PREFIXruns, each with COUNT junk files
 """
 import os
@@ -28,13 +28,14 @@ def scan_names(count):
             yield f"cover{i:06d}.jpg"
 
 
-def user_names(count):
+def user_names(count, junk_percent=10):
+    junk = round(20 * junk_percent / 100)  # of every 20 files
     for i in range(count):
         kind = i % 20
         stem = f"Interpret {i:06d} - Titel des Stücks"
-        if kind < 2:
+        if kind < junk:
             yield f"{stem}.mp3_work.mp3"
-        elif kind < 11:
+        elif kind < junk + (21 - junk) // 2:
             yield f"{stem}.mp3"
         else:
             yield f"{stem}.jpg"
@@ -43,8 +44,8 @@ def user_names(count):
 def main(argv):
     if len(argv) == 4 and argv[1] == "scan":
         make_files(argv[2], scan_names(int(argv[3])))
-    elif len(argv) == 4 and argv[1] == "user":
-        make_files(argv[2], user_names(int(argv[3])))
+    elif len(argv) in (4, 5) and argv[1] == "user":
+        make_files(argv[2], user_names(int(argv[3]), *map(int, argv[4:])))
     elif len(argv) == 5 and argv[1] == "remove":
         count, runs = int(argv[3]), int(argv[4])
         for run in range(1, runs + 1):
