@@ -191,6 +191,78 @@ TEST_F(CleanupRemoval, JunkThatCannotBeDeletedStaysListed) {
     EXPECT_FALSE(enabled(ids::BUTTON_DELETE_JUNK));
 }
 
+// A removal long enough to be shown several times on its way: each time the list is painted it holds
+// exactly the junk still on disk, in list order, with a file that could not go among it, and the count
+// beside it matches.
+TEST_F(CleanupRemoval, EachRepaintShowsTheJunkStillOnDisk) {
+    constexpr size_t JUNK_FILES = 1000, TOP_ITEMS = 40;
+    const std::set<size_t> read_only_at = {5, 500, 990};
+    std::wstring music = folder(L"music");
+    std::vector<std::wstring> junk;
+    for (size_t i = 0; i < JUNK_FILES; ++i) {
+        wchar_t name[32];
+        swprintf(name, 32, L"\\%05u.mp3_work.mp3", static_cast<unsigned>(i));
+        junk.push_back(music + name);
+        ASSERT_TRUE(make_file(junk.back(), "x", read_only_at.count(i) ? FILE_ATTRIBUTE_READONLY : 0));
+    }
+    choose(music);
+    std::vector<std::wstring> listed = list_items(ids::LIST_JUNK);
+    std::sort(listed.begin(), listed.end());
+    ASSERT_EQ(junk, listed);
+    const std::vector<std::wstring> in_list_order = list_items(ids::LIST_JUNK);
+
+    HWND list = gadget(ids::LIST_JUNK);
+    size_t paints = 0;
+    std::vector<std::string> wrong;
+    SentMessageWatch watch([&](const CWPSTRUCT &sent) {
+        // A millisecond per item removed makes the removal need several repaints on any machine.
+        if (sent.hwnd == list && sent.message == LB_DELETESTRING)
+            Sleep(1);
+        if (sent.hwnd != list || sent.message != WM_PAINT)
+            return;
+        ++paints;
+        // One walk of the folder rather than a look at each file, which would take longer.
+        std::set<std::wstring> present;
+        WIN32_FIND_DATAW entry;
+        HANDLE search = FindFirstFileW((music + L"\\*").c_str(), &entry);
+        for (bool more = search != INVALID_HANDLE_VALUE; more; more = FindNextFileW(search, &entry))
+            present.insert(music + L"\\" + entry.cFileName);
+        if (search != INVALID_HANDLE_VALUE)
+            FindClose(search);
+        std::vector<std::wstring> on_disk;
+        std::copy_if(in_list_order.begin(), in_list_order.end(), std::back_inserter(on_disk),
+                     [&](const std::wstring &path) { return present.count(path) != 0; });
+        const size_t present_junk = on_disk.size();
+        // The count and the top of the list: each message sent meanwhile passes this watch, which
+        // under Wine is too slow for the whole list at every paint.
+        const size_t shown = static_cast<size_t>(SendMessageW(list, LB_GETCOUNT, 0, 0));
+        std::vector<std::wstring> top;
+        for (size_t i = 0; i < std::min<size_t>(shown, TOP_ITEMS); ++i) {
+            wchar_t text[MAX_PATH];
+            SendMessageW(list, LB_GETTEXT, i, reinterpret_cast<LPARAM>(text));
+            top.emplace_back(text);
+        }
+        on_disk.resize(std::min(on_disk.size(), TOP_ITEMS));
+        const std::wstring field = status_field(ids::FIELD_JUNK_COUNT);
+        if (shown != present_junk || top != on_disk)
+            wrong.push_back("paint " + std::to_string(paints) + ": " + std::to_string(shown) + " listed, " +
+                            std::to_string(present_junk) + " on disk, or another order");
+        if (field != junk_text(shown))
+            wrong.push_back("paint " + std::to_string(paints) + ": " + testing::PrintToString(field) +
+                            " beside " + std::to_string(shown) + " listed");
+    });
+    remove_answering(IDYES);
+    ASSERT_GE(paints, 3u) << "the removal ended before two repaints were due";
+    EXPECT_EQ(std::vector<std::string>{}, wrong);
+    std::vector<std::wstring> left;
+    for (size_t i : read_only_at)
+        left.push_back(junk[i]);
+    EXPECT_EQ(left, list_items(ids::LIST_JUNK));
+    EXPECT_EQ(junk_text(left.size()), status_field(ids::FIELD_JUNK_COUNT));
+    for (size_t i : read_only_at)
+        SetFileAttributesW(junk[i].c_str(), FILE_ATTRIBUTE_NORMAL);
+}
+
 TEST_F(CleanupRemoval, JunkOfAVanishedFolderStaysListed) {
     // Only a missing file counts as gone; a missing folder also answers for too long a path.
     std::wstring music = folder(L"music");
