@@ -221,7 +221,7 @@ def linux_problems(root, workflow):
 
 
 def release_problems(root, workflow):
-    version = re.search(r"^version=(\S+)$", read(root, "scripts/release.sh"), re.M)[1]
+    version = re.search(r"^project\(Krumenfeger VERSION (\S+)", read(root, "CMakeLists.txt"), re.M)[1]
     on, jobs = triggers(workflow), workflow["jobs"]
     push = on.get("push") or {}
     tags = push["tags"] if list(on) == ["push"] and list(push) == ["tags"] else []
