@@ -36,11 +36,10 @@ def entries(job):
 
 
 def runs(workflow):
-    """For each job and matrix entry, the commands its steps run, the matrix's values filled in."""
+    """For each job and matrix entry, the commands its shell steps run, the matrix's values filled in."""
     for job in workflow["jobs"].values():
         for entry in entries(job):
-            steps = [step for step in job.get("steps", []) if step.get("shell") != "pwsh"]  # shell only
-            script = "\n".join(str(step.get("run", "")) for step in steps)
+            script = "\n".join(str(s.get("run", "")) for s in job.get("steps", []) if s.get("shell") != "pwsh")
             yield commands(re.sub(r"\$\{\{\s*matrix\.(\w+)\s*\}\}", lambda m: str(entry.get(m[1], m[0])), script))
 
 
@@ -57,9 +56,9 @@ def problems(root, name, readme):
     found = [f"no {trigger} trigger" for trigger in triggers if trigger not in (on or {})]
     documented = set().union(*map(commands, re.findall(r"```sh\n(.*?)```", readme, re.S)))
     found += [f"the README gives no `{command}`" for command in wanted if command not in documented]
-    ran = list(runs(workflow))
+    ran = set().union(*runs(workflow))
     found += [f"does not run the README's `{command}`" for command in wanted
-              if not any(line == command or line.startswith(command + " ") for c in ran for line in c)]
+              if not any(line == command or line.startswith(command + " ") for line in ran)]
     return found + ([] if f"{WORKFLOWS}/{name}" in readme else ["the README does not name it"])
 
 

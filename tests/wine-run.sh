@@ -11,7 +11,7 @@ source "$(dirname "${BASH_SOURCE[0]}")/../scripts/wine-env.sh"
 [ -n "${DISPLAY:-}" ] || kf_start_xvfb || exit 1
 kf_prepare_prefix "$1" || exit 1
 shift
-wineserver -k 2>/dev/null
+wineserver -k 2>/dev/null && wineserver -w
 # Wine's folder chooser may ignore a selection or stop short of it; the tests then repeat it.
 export KRUMENFEGER_REPEAT_CHOOSER_SELECTION=1
 kf_wine "$@"
