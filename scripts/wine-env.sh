@@ -1,6 +1,6 @@
 # shellcheck shell=bash
-# Sourced by run.sh, test.sh, bench.sh and setup.sh, and by the tests' Wine wrapper: Wine's loaders, a
-# virtual display and a throwaway Wine prefix, the same way everywhere.
+# Sourced by run.sh, test.sh, bench.sh and setup-i386.sh, and by the tests' Wine wrapper: Wine's
+# loaders, a virtual display and a throwaway Wine prefix, the same way everywhere.
 
 # Wine must never offer to download Mono or Gecko; keep the log to errors and warnings.
 export WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-mscoree,mshtml=}"
