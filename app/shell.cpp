@@ -5,6 +5,8 @@
 #include "common/start_layout.h"
 #include "ui/ui.h"
 
+#include "krumenfeger_version.h"
+
 namespace app {
 
 int quit_flag = 0;
@@ -25,13 +27,13 @@ constexpr int START_BUTTON_HEIGHT = 40;
 constexpr int CHOOSE_BUTTON_Y = 30;
 constexpr int QUIT_BUTTON_Y = 80;
 
-const wchar_t *const TITLE = L"Krumenfeger 0.9 ";
+const wchar_t *const TITLE = L"Krumenfeger " KRUMENFEGER_VERSION L" ";
 const wchar_t *const MENU_FILE = L"Datei";
 const wchar_t *const MENU_QUIT_TEXT = L"Beenden";
 const wchar_t *const MENU_INFORMATION = L"Information";
 const wchar_t *const MENU_ABOUT_TEXT = L"über...";
 const wchar_t *const VERSION_LABEL = L" Version";
-const wchar_t *const VERSION = L"0.9 ";
+const wchar_t *const VERSION = KRUMENFEGER_VERSION L" ";
 const wchar_t *const CHOOSE_BUTTON_TEXT = L"Vumbrel Musikverzeichnis wählen";
 const wchar_t *const QUIT_BUTTON_TEXT = L"Programm beenden";
 

@@ -7,7 +7,7 @@
 //                                             both beside this program: process start to first wait)
 //   krumenfeger_bench list-growth interleaved|runs FOLDER  (plain list boxes, no program code)
 // The remove folders are PREFIX1 .. PREFIXn, one per run, each holding the same number of junk files.
-// The list-growth folder is one named as in a music collection (scripts/make_bench_folders.py user).
+// The list-growth folder is one named as in a music collection (bench/make_folders.py user).
 #include "app/shell.h"
 #include "bench/bare_window.h"
 #include "bench/measure.h"

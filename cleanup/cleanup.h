@@ -29,7 +29,7 @@ void delete_listed_junk();
 
 // File classes by name: exact, case-sensitive suffixes, junk before MP3. The classes number the rows
 // of the scan's class table; `count` is no class but their number, which the table is checked against.
-enum class FileClass { junk, mp3, other, count };
+enum class FileClass : unsigned char { junk, mp3, other, count };
 FileClass classify(const std::wstring &name);
 
 // The folder part of a path: up to and including its last backslash or slash (a leading double

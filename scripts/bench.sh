@@ -3,29 +3,17 @@
 #   scripts/bench.sh           scans of 1,000 / 10,000 / 100,000 files, removals of 1,000 / 10,000, and
 #                              a user's first scan of 100,000 files through the program and its chooser
 #   scripts/bench.sh --quick   the smallest sizes only (CI runs this so the benchmark keeps working)
-# Prints one line per measurement with medians and the ratios program/baseline.
-# Where i386 programs run only under emulation, x86 timings would time the emulator: x64 alone is then
-# measured in-process unless ARCHES="x64 x86" asks for both; the user's path is measured for both
-# builds, as its memory figures still tell (the emulator's own memory included).
-# The Wine prefix is kept in build/bench-prefix (the prefix of the tests is not touched).
+# Prints one line per measurement with medians and the ratios program/baseline; docs/performance.md
+# gives the method. Under i386 emulation x64 alone is measured in-process unless ARCHES="x64 x86" asks
+# for both. The Wine prefix is build/bench-prefix, not the tests' one.
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 cd "$root"
 source scripts/wine-env.sh
 
-scan_sizes=(1000 10000 100000)
-remove_sizes=(1000 10000)
-runs=5
-user_size=100000
-user_runs=3
-quick=0
+scan_sizes=(1000 10000 100000) remove_sizes=(1000 10000) runs=5 user_size=100000 user_runs=3 quick=0
 if [ "${1:-}" = "--quick" ]; then
-    scan_sizes=(1000)
-    remove_sizes=(1000)
-    runs=3
-    user_size=1000
-    user_runs=1
-    quick=1
+    scan_sizes=(1000) remove_sizes=(1000) runs=3 user_size=1000 user_runs=1 quick=1
 fi
 
 bash scripts/setup.sh
@@ -36,11 +24,8 @@ elif kf_i386_emulated || ! kf_i386_runs; then
 else
     arches=(x64 x86)
 fi
-if [ "$quick" = 0 ] && kf_i386_runs; then
-    user_arches=(x64 x86)
-else
-    user_arches=("${arches[@]}")
-fi
+user_arches=("${arches[@]}")
+[ "$quick" = 1 ] || ! kf_i386_runs || user_arches=(x64 x86)
 for arch in $(printf '%s\n' "${arches[@]}" "${user_arches[@]}" | sort -u); do
     cmake --preset "$arch-release" -DKRUMENFEGER_WERROR=ON >/dev/null
     cmake --build --preset "$arch-release" --target krumenfeger_bench krumenfeger krumenfeger_bare_window --parallel "${JOBS:-2}"
@@ -51,16 +36,12 @@ for arch in "${user_arches[@]}"; do
     cmake --build --preset "$arch" --target krumenfeger_user_bench --parallel "${JOBS:-2}"
 done
 
-own_display=0
-if [ -z "${DISPLAY:-}" ] || [ -n "${CI:-}" ]; then
-    kf_start_xvfb
-    own_display=1
-fi
+[ -n "${DISPLAY:-}" ] && [ -z "${CI:-}" ] || kf_start_xvfb
 kf_prepare_prefix "$root/build/bench-prefix"
 wineserver -p 2>/dev/null || true # one may be up already for this prefix
 finish() {
     wineserver -k 2>/dev/null || true
-    [ "$own_display" = 1 ] && kf_stop_xvfb
+    kf_stop_xvfb
     rm -rf "$WINEPREFIX/drive_c/kf_bench"
 }
 trap finish EXIT
@@ -82,7 +63,7 @@ for arch in "${arches[@]}"; do
     kf_wine "build/release-$arch/krumenfeger_bench.exe" startup-process 21 || status=1
 done
 for size in "${scan_sizes[@]}"; do
-    python3 scripts/make_bench_folders.py scan "$folders/scan$size" "$size"
+    python3 bench/make_folders.py scan "$folders/scan$size" "$size"
     for arch in "${arches[@]}"; do
         echo -n "$arch "
         kf_wine "build/release-$arch/krumenfeger_bench.exe" scan "C:\\kf_bench\\scan$size" "$runs" || status=1
@@ -92,8 +73,8 @@ done
 for size in "${remove_sizes[@]}"; do
     removal_runs=3
     for arch in "${arches[@]}"; do
-        python3 scripts/make_bench_folders.py remove "$folders/program$size-$arch-" "$size" "$removal_runs"
-        python3 scripts/make_bench_folders.py remove "$folders/bare$size-$arch-" "$size" "$removal_runs"
+        python3 bench/make_folders.py remove "$folders/program$size-$arch-" "$size" "$removal_runs"
+        python3 bench/make_folders.py remove "$folders/bare$size-$arch-" "$size" "$removal_runs"
         echo -n "$arch "
         kf_wine "build/release-$arch/krumenfeger_bench.exe" remove "C:\\kf_bench\\program$size-$arch-" \
             "C:\\kf_bench\\bare$size-$arch-" "$removal_runs" || status=1
@@ -102,7 +83,7 @@ done
 # A user's first scan: the release program started, the folder chosen in the real chooser, until the
 # counts are final. Wine's chooser may ignore a selection; the driver then repeats it, as the tests do.
 export KRUMENFEGER_REPEAT_CHOOSER_SELECTION=1
-python3 scripts/make_bench_folders.py user "$folders/user$user_size" "$user_size"
+python3 bench/make_folders.py user "$folders/user$user_size" "$user_size"
 for arch in "${user_arches[@]}"; do
     if [ "$arch" = x86 ] && kf_i386_emulated; then
         echo "note: x86 under qemu-user: the first scan times the emulator; the working sets include its own memory"

@@ -3,8 +3,8 @@
 
 Reads the PE file with pefile: machine type, GUI subsystem, zero time stamp, imports limited to Windows
 system DLLs (no MinGW runtime DLL, no SHELL32) and among them DisableProcessWindowsGhosting, icon 1
-with one 22x22 32-bit image, a manifest that only asks for common controls 6.0.0.0, and no version
-block.
+with one 22x22 32-bit image, a manifest that only asks for common controls 6.0.0.0, no version block,
+and ASLR (with the relocations it needs) and DEP, with high-entropy addresses for x64.
 Usage: check_pe.py --arch x64|x86 krumenfeger.exe
 """
 import argparse
@@ -29,6 +29,8 @@ DIRECTORIES = [pefile.DIRECTORY_ENTRY[name] for name in (
 RT_ICON, RT_GROUP_ICON, RT_VERSION, RT_MANIFEST = (
     pefile.RESOURCE_TYPE[name] for name in ("RT_ICON", "RT_GROUP_ICON", "RT_VERSION", "RT_MANIFEST"))
 ICON_SIZE, ICON_BITS = 22, 32
+# Today's linkers set these by default; a build that loses one fails here rather than on a user's machine.
+SECURITY_FLAGS = {"x64": ("DYNAMIC_BASE", "NX_COMPAT", "HIGH_ENTROPY_VA"), "x86": ("DYNAMIC_BASE", "NX_COMPAT")}
 ASM = "{urn:schemas-microsoft-com:asm.v1}"
 COMMON_CONTROLS = {
     "type": "win32",
@@ -119,6 +121,10 @@ def problems(path, arch):
         found.append(f"subsystem: expected {SUBSYSTEM_GUI} (GUI), actual {pe.OPTIONAL_HEADER.Subsystem}")
     if pe.FILE_HEADER.TimeDateStamp != 0:
         found.append(f"time stamp: expected 0, actual {pe.FILE_HEADER.TimeDateStamp:#x}")
+    found += [f"not linked with {flag}" for flag in SECURITY_FLAGS[arch] if not
+              pe.OPTIONAL_HEADER.DllCharacteristics & pefile.DLL_CHARACTERISTICS[f"IMAGE_DLLCHARACTERISTICS_{flag}"]]
+    if pe.FILE_HEADER.Characteristics & pefile.IMAGE_CHARACTERISTICS["IMAGE_FILE_RELOCS_STRIPPED"]:
+        found.append("relocations stripped: the executable cannot be moved, so it gets no ASLR")
     imported = imports(pe)
     print(f"imports: {', '.join(dll for dll, _ in imported)}")
     found += [import_problem(dll) for dll, _ in imported if dll not in ALLOWED_DLLS]

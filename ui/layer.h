@@ -68,7 +68,7 @@ struct Window {
     bool minimised_or_maximised = false;
 };
 
-enum class GadgetKind { button, text, list };
+enum class GadgetKind : unsigned char { button, text, list };
 
 struct Gadget {
     HWND handle = nullptr;

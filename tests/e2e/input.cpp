@@ -2,6 +2,7 @@
 
 #include "tests/e2e/driver.h"
 #include "tests/e2e/folders.h"
+#include "tests/support/gui.h"
 
 #include <gtest/gtest.h>
 
@@ -12,8 +13,6 @@ namespace e2e {
 namespace {
 
 constexpr int ABSOLUTE_RANGE = 65535;
-// How long a change of the foreground that was granted may take to show; a refused one is not waited for.
-constexpr DWORD FOREGROUND_MS = 1000;
 
 INPUT key_input(WORD key, bool up) {
     INPUT input = {};
@@ -67,18 +66,7 @@ std::string describe(HWND window) {
 bool bring_to_front(HWND window) {
     if (GetForegroundWindow() == window)
         return true;
-    auto taken = [window] {
-        return SetForegroundWindow(window) &&
-               wait_until([window] { return GetForegroundWindow() == window; }, FOREGROUND_MS);
-    };
-    // Windows lets a background process, such as a test started from a console, set the foreground
-    // window only on conditions (SetForegroundWindow, Remarks). When it refuses, a press of the Alt
-    // key lifts the lock for the next call: "The system automatically enables calls to
-    // SetForegroundWindow if the user presses the ALT key" (LockSetForegroundWindow, Remarks,
-    // https://learn.microsoft.com/windows/win32/api/winuser/nf-winuser-locksetforegroundwindow).
-    // The press goes to the window in front before the call, not to the one that is to take the input.
-    // Wine grants every call: only Windows can take the second way, or refuse both.
-    if (taken() || (send_inputs({key_input(VK_MENU, false), key_input(VK_MENU, true)}) && taken()))
+    if (testing_support::take_foreground(window))
         return settle(window);
     ADD_FAILURE() << describe(window)
                   << " cannot be brought to the front for input: " << describe(GetForegroundWindow())

@@ -184,9 +184,10 @@ inline Size client_size(HWND window) {
     return {rect.right, rect.bottom};
 }
 
-// Makes `window` the active and foreground window, so that keyboard input and dialog owners go to it.
+// Makes `window` the active and foreground window, so that keyboard input and dialog owners go to it;
+// the foreground is taken as the end-to-end tests take it.
 inline bool activate(HWND window) {
-    SetForegroundWindow(window);
+    testing_support::take_foreground(window);
     SetActiveWindow(window);
     return GetActiveWindow() == window && GetForegroundWindow() == window;
 }

@@ -11,6 +11,9 @@ namespace testing_support {
 namespace {
 
 constexpr UINT POLL_MS = 30;
+// How long a change of the foreground that was granted may take to show; a refused one is not waited for.
+constexpr DWORD FOREGROUND_MS = 1000;
+constexpr DWORD FOREGROUND_POLL_MS = 10;
 // Wine's chooser now and then ignores a selection request; it is repeated for this many polls.
 constexpr int SELECTION_TRIES = 60;
 constexpr DWORD MAIN_WINDOW_STYLE = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU;
@@ -192,6 +195,44 @@ void pump_messages(DWORD ms) {
             break;
         MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
     } while (GetTickCount() - start < ms);
+}
+
+namespace {
+
+// Sent messages are handled while waiting, as activation may send some to this thread; posted ones stay
+// queued for the test.
+bool foreground_granted(HWND window) {
+    if (!SetForegroundWindow(window))
+        return false;
+    for (DWORD start = GetTickCount(); GetForegroundWindow() != window; Sleep(FOREGROUND_POLL_MS)) {
+        MSG message;
+        PeekMessageW(&message, nullptr, 0, 0, PM_NOREMOVE);
+        if (GetTickCount() - start >= FOREGROUND_MS)
+            return false;
+    }
+    return true;
+}
+
+} // namespace
+
+bool take_foreground(HWND window) {
+    // Windows lets a background process, such as a test started from a console, set the foreground
+    // window only on conditions (SetForegroundWindow, Remarks). When it refuses, a press of the Alt
+    // key lifts the lock for the next call: "The system automatically enables calls to
+    // SetForegroundWindow if the user presses the ALT key" (LockSetForegroundWindow, Remarks,
+    // https://learn.microsoft.com/windows/win32/api/winuser/nf-winuser-locksetforegroundwindow).
+    // The press goes to the window in front before the call, not to the one that is to take the input.
+    // Wine grants every call: only Windows can take the second way, or refuse both.
+    if (foreground_granted(window))
+        return true;
+    INPUT alt[2] = {};
+    for (INPUT &input : alt) {
+        input.type = INPUT_KEYBOARD;
+        input.ki.wVk = VK_MENU;
+        input.ki.wScan = static_cast<WORD>(MapVirtualKeyW(VK_MENU, MAPVK_VK_TO_VSC));
+    }
+    alt[1].ki.dwFlags = KEYEVENTF_KEYUP;
+    return SendInput(2, alt, sizeof(INPUT)) == 2 && foreground_granted(window);
 }
 
 void answer_dialogs(const std::vector<Answer> &answers, DWORD give_up_ms) {

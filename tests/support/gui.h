@@ -15,6 +15,10 @@ namespace testing_support {
 // Handles the messages waiting in this thread's queue, for at most `ms` milliseconds.
 void pump_messages(DWORD ms = 50);
 
+// Asks for `window` to become the foreground window and returns whether it did. Where Windows refuses
+// a test the foreground, a press of the Alt key lets the second request through.
+bool take_foreground(HWND window);
+
 // What a dialog answered by answer_dialogs() showed.
 struct SeenDialog {
     std::wstring title;

@@ -1,10 +1,10 @@
 #!/usr/bin/env python3
 """Creates the folders the benchmark times, from the Linux side (far faster than under Wine).
 
-  make_bench_folders.py scan DIR COUNT             COUNT files, about 10% junk, 60% MP3, 30% other
-  make_bench_folders.py user DIR COUNT [JUNK%]     COUNT files named as in a music collection,
-                                                   10% junk (or JUNK%), the rest half MP3, half other
-  make_bench_folders.py remove PREFIX COUNT RUNS   PREFIX1..PREFIXruns, each with COUNT junk files
+  make_folders.py scan DIR COUNT             COUNT files, about 10% junk, 60% MP3, 30% other
+  make_folders.py user DIR COUNT [JUNK%]     COUNT files named as in a music collection,
+                                             10% junk (or JUNK%), the rest half MP3, half other
+  make_folders.py remove PREFIX COUNT RUNS   PREFIX1..PREFIXruns, each with COUNT junk files
 """
 import os
 import sys

@@ -83,7 +83,7 @@ def icon_file():
 
 
 def main():
-    target = Path(__file__).resolve().parent.parent / "resources" / "krumenfeger.ico"
+    target = Path(__file__).resolve().parent / "krumenfeger.ico"
     target.write_bytes(icon_file())
     print(f"wrote {target}")
     return 0
