@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Times the program against the bare Win32 loops under Wine, for both release builds:
 #   scripts/bench.sh           scans of 1,000 / 10,000 / 100,000 files, removals of 1,000 / 10,000, and
-#                              a user's first scan of 100,000 files through the program and its chooser
+#                              a user's first scan of 100,000 files through the program and its chooser,
+#                              and a user's scans and removal of 100,000 files with 10%, 50% and 100% junk
 #   scripts/bench.sh --quick   the smallest sizes only (CI runs this so the benchmark keeps working)
 # Prints one line per measurement with medians and the ratios program/baseline; docs/performance.md
 # gives the method. Under i386 emulation x64 alone is measured in-process unless ARCHES="x64 x86" asks
@@ -28,12 +29,8 @@ user_arches=("${arches[@]}")
 [ "$quick" = 1 ] || ! kf_i386_runs || user_arches=(x64 x86)
 for arch in $(printf '%s\n' "${arches[@]}" "${user_arches[@]}" | sort -u); do
     cmake --preset "$arch-release" -DKRUMENFEGER_WERROR=ON >/dev/null
-    cmake --build --preset "$arch-release" --target krumenfeger_bench krumenfeger krumenfeger_bare_window --parallel "${JOBS:-2}"
-done
-# The user's path is driven by the end-to-end tests' driver, built with the tests.
-for arch in "${user_arches[@]}"; do
-    cmake --preset "$arch" -DKRUMENFEGER_WERROR=ON >/dev/null
-    cmake --build --preset "$arch" --target krumenfeger_user_bench --parallel "${JOBS:-2}"
+    cmake --build --preset "$arch-release" --target krumenfeger_bench krumenfeger krumenfeger_bare_window \
+        krumenfeger_user_bench --parallel "${JOBS:-2}"
 done
 
 [ -n "${DISPLAY:-}" ] && [ -z "${CI:-}" ] || kf_start_xvfb
@@ -89,16 +86,32 @@ for arch in "${user_arches[@]}"; do
         echo "note: x86 under qemu-user: the first scan times the emulator; the working sets include its own memory"
     fi
     echo -n "$arch "
-    kf_wine "build/$arch/krumenfeger_user_bench.exe" "build\\release-$arch\\krumenfeger.exe" \
+    kf_wine "build/release-$arch/krumenfeger_user_bench.exe" "build\\release-$arch\\krumenfeger.exe" \
         "C:\\kf_bench\\user$user_size" "$user_runs" || status=1
 done
+# A user's first scan, rescan and removal in folders of 10%, half and all junk, each removal against
+# the bare DeleteFileW loop over a twin of its folder.
+if [ "$quick" = 0 ]; then
+    for junk in 10 50 100; do
+        for arch in "${user_arches[@]}"; do
+            for run in 1 2; do
+                python3 bench/make_folders.py user "$folders/junk$junk-$arch-$run" "$user_size" "$junk"
+                cp -r "$folders/junk$junk-$arch-$run" "$folders/junk$junk-$arch-$run-bare"
+            done
+            echo -n "$arch "
+            kf_wine "build/release-$arch/krumenfeger_user_bench.exe" "build\\release-$arch\\krumenfeger.exe" \
+                "C:\\kf_bench\\junk$junk-$arch-" 2 remove || status=1
+            rm -rf "$folders/junk$junk-$arch-"*
+        done
+    done
+fi
 # Wine's share, without the program: three plain list boxes filled one text at a time across the lists,
 # and in runs per list, as the walk fills them.
 if [ "$quick" = 0 ]; then
     for arch in "${user_arches[@]}"; do
         for way in interleaved runs; do
             echo -n "$arch "
-            kf_wine "build/release-$arch/krumenfeger_bench.exe" list-growth "$way" "$user_size" || status=1
+            kf_wine "build/release-$arch/krumenfeger_bench.exe" list-growth "$way" "C:\\kf_bench\\user$user_size" || status=1
         done
     done
 fi
