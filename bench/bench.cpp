@@ -6,6 +6,7 @@
 //   krumenfeger_bench startup-process RUNS   (krumenfeger.exe against krumenfeger_bare_window.exe,
 //                                             both beside this program: process start to first wait)
 //   krumenfeger_bench list-growth interleaved|runs FOLDER  (plain list boxes, no program code)
+//   krumenfeger_bench list-removal top|bottom COUNT         (one plain list box, no program code)
 // The remove folders are PREFIX1 .. PREFIXn, one per run, each holding the same number of junk files.
 // The list-growth folder is one named as in a music collection (bench/make_folders.py user).
 #include "app/shell.h"
@@ -175,6 +176,37 @@ int bench_list_growth(const std::wstring &way, const std::wstring &folder) {
     return files > 0 && items == files ? 0 : 1;
 }
 
+// One plain list box, held as the program holds its lists, filled with COUNT texts and emptied one
+// text at a time, each read and then removed, from the top as the removal does or from the bottom.
+// Without program code: what a removal from the top costs in the list box itself.
+int bench_list_removal(const std::wstring &end, int count) {
+    HWND list =
+        CreateWindowExW(WS_EX_CLIENTEDGE, L"LISTBOX", L"",
+                        WS_OVERLAPPEDWINDOW | WS_VISIBLE | WS_VSCROLL | LBS_NOINTEGRALHEIGHT | LBS_HASSTRINGS,
+                        0, 0, 400, 300, nullptr, nullptr, nullptr, nullptr);
+    SendMessageW(list, WM_SETREDRAW, FALSE, 0);
+    SendMessageW(list, LB_INITSTORAGE, static_cast<WPARAM>(count), 0);
+    for (int i = 0; i < count; ++i) {
+        std::wstring text = L"C:\\Musik\\Interpret " + std::to_wstring(i) + L" - Titel.mp3_work.mp3";
+        SendMessageW(list, LB_INSERTSTRING, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(text.c_str()));
+    }
+    const bool from_top = end == L"top";
+    wchar_t text[MAX_PATH];
+    double start = now_ms();
+    for (LRESULT left = SendMessageW(list, LB_GETCOUNT, 0, 0); left > 0; --left) {
+        WPARAM index = from_top ? 0 : static_cast<WPARAM>(left - 1);
+        SendMessageW(list, LB_GETTEXTLEN, index, 0);
+        SendMessageW(list, LB_GETTEXT, index, reinterpret_cast<LPARAM>(text));
+        SendMessageW(list, LB_DELETESTRING, index, 0);
+    }
+    double elapsed = now_ms() - start;
+    std::printf("list-removal from=%ls texts=%d total_ms=%.1f per_text_us=%.2f\n", end.c_str(), count,
+                elapsed, count > 0 ? 1000.0 * elapsed / count : 0.0);
+    bool emptied = SendMessageW(list, LB_GETCOUNT, 0, 0) == 0;
+    DestroyWindow(list);
+    return emptied ? 0 : 1;
+}
+
 std::wstring beside_this_program(const wchar_t *name) {
     wchar_t path[MAX_PATH] = L"";
     GetModuleFileNameW(nullptr, path, MAX_PATH);
@@ -225,6 +257,8 @@ int wmain(int argc, wchar_t **argv) {
         return bench_startup_process(_wtoi(argv[2]));
     if (mode == L"list-growth" && argc == 4)
         return bench_list_growth(argv[2], argv[3]);
+    if (mode == L"list-removal" && argc == 4)
+        return bench_list_removal(argv[2], _wtoi(argv[3]));
     ui::initialise();
     cleanup::reset_state();
     if (!app::open_main_window())
@@ -239,7 +273,7 @@ int wmain(int argc, wchar_t **argv) {
     else
         std::fprintf(stderr, "usage: krumenfeger_bench scan FOLDER RUNS | remove PROGRAM_PREFIX "
                              "BASELINE_PREFIX RUNS | startup RUNS | startup-process RUNS | list-growth "
-                             "interleaved|runs FOLDER\n");
+                             "interleaved|runs FOLDER | list-removal top|bottom COUNT\n");
     ui::shut_down();
     return result;
 }

@@ -113,6 +113,10 @@ if [ "$quick" = 0 ]; then
             echo -n "$arch "
             kf_wine "build/release-$arch/krumenfeger_bench.exe" list-growth "$way" "C:\\kf_bench\\user$user_size" || status=1
         done
+        for end in top bottom; do # what a removal from the top costs in the list box alone
+            echo -n "$arch "
+            kf_wine "build/release-$arch/krumenfeger_bench.exe" list-removal "$end" "$user_size" || status=1
+        done
     done
 fi
 exit $status
