@@ -5,6 +5,9 @@
 # Wine must never offer to download Mono or Gecko; keep the log to errors and warnings.
 export WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-mscoree,mshtml=}"
 export WINEDEBUG="${WINEDEBUG:-fixme-all}"
+# Wine writes file names in the locale's character set: without a UTF-8 one (a bare container has
+# none), a name such as "Grüße ♫.mp3" cannot be made.
+case "${LC_ALL:-${LC_CTYPE:-${LANG:-}}}" in *UTF-8* | *utf8*) ;; *) export LC_ALL=C.UTF-8 ;; esac
 # Debian's `wine` launcher takes the 32-bit loader whenever wine32 is installed, even for a 64-bit
 # program, which costs emulation where the kernel runs no i386 code: 64-bit programs and Wine's own
 # tools always go through the 64-bit loader.
