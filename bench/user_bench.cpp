@@ -48,10 +48,16 @@ bool wait_for_work(const Program &program, HWND held_bar, bool *seen) {
     return SendMessageTimeoutW(program.window(), WM_NULL, 0, 0, SMTO_NORMAL, WORK_WAIT_MS, &result) != 0;
 }
 
+// A class without files shows no count.
+bool count_shown(const Program &program, int field, const wchar_t *prefix, size_t count) {
+    const std::wstring shown = status_field(program, field);
+    return shown == count_text(prefix, count) || (count == 0 && shown.empty());
+}
+
 bool counts_shown(const Program &program, size_t junk, size_t mp3, size_t other) {
-    return status_field(program, FIELD_JUNK) == count_text(JUNK_PREFIX, junk) &&
-           status_field(program, FIELD_MP3) == count_text(MP3_PREFIX, mp3) &&
-           status_field(program, FIELD_OTHER) == count_text(OTHER_PREFIX, other);
+    return count_shown(program, FIELD_JUNK, JUNK_PREFIX, junk) &&
+           count_shown(program, FIELD_MP3, MP3_PREFIX, mp3) &&
+           count_shown(program, FIELD_OTHER, OTHER_PREFIX, other);
 }
 
 // One user's first scan and rescan in a fresh program, and the removal when asked; false (with the
