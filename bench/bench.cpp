@@ -112,7 +112,7 @@ int bench_startup(int runs) {
 // Three plain list boxes filled with the names of FOLDER's files as a walk finds them: one at a time
 // across the lists with room reserved ahead in doubling steps, or in runs of RUN_TEXTS per list with
 // room reserved for each run. One way per process, so that its peak working set tells which way leaves
-// Wine's heap full of holes (docs/performance.md, "What a user pays").
+// Wine's heap full of holes (docs/performance.md, "Where the memory goes").
 int bench_list_growth(const std::wstring &way, const std::wstring &folder) {
     constexpr int LISTS = static_cast<int>(cleanup::FileClass::count); // one list per class
     constexpr size_t RUN_TEXTS = 2048;

@@ -36,16 +36,22 @@ struct Run {
 
 double ratio(double part, double whole) { return whole > 0 ? part / whole : 0.0; }
 
-// Waits for the work a posted click started in the program's one thread; false if it did not end.
-// That work holds the status bar's painting, which hides it: this process sees it start without the
-// program's help, whereas a message to the program could be answered before the click is taken.
-// `seen` tells whether the start was seen; work too short for a poll to see it is over by then.
+// The program's one thread runs a scan or removal without taking messages, so a message to it is
+// answered once that work has ended; false if it is not answered in time.
+bool work_ended(const Program &program) {
+    DWORD_PTR result = 0;
+    return SendMessageTimeoutW(program.window(), WM_NULL, 0, 0, SMTO_NORMAL, WORK_WAIT_MS, &result) != 0;
+}
+
+// Waits for the work a posted click started; false if it did not end. That work holds the status
+// bar's painting, which hides it: this process sees it start without the program's help, whereas a
+// message to the program could be answered before the click is taken. `seen` tells whether the
+// start was seen; work too short for a poll to see it is over by then.
 bool wait_for_work(const Program &program, HWND held_bar, bool *seen) {
     const double start = now_ms();
     while (!(*seen = !IsWindowVisible(held_bar)) && now_ms() - start < WORK_START_WAIT_MS)
         Sleep(1);
-    DWORD_PTR result = 0;
-    return SendMessageTimeoutW(program.window(), WM_NULL, 0, 0, SMTO_NORMAL, WORK_WAIT_MS, &result) != 0;
+    return work_ended(program);
 }
 
 // A class without files shows no count.
@@ -86,10 +92,8 @@ bool user_run(const std::wstring &program_path, const std::wstring &folder, cons
         std::printf("the chooser did not close\n");
         return false;
     }
-    // The scan runs in the program's one thread without taking messages, so this message is
-    // answered once the chooser is gone and the scan has ended.
-    DWORD_PTR result = 0;
-    if (!SendMessageTimeoutW(program.window(), WM_NULL, 0, 0, SMTO_NORMAL, WORK_WAIT_MS, &result)) {
+    // Once the chooser is gone, the scan runs.
+    if (!work_ended(program)) {
         std::printf("the scan did not end\n");
         return false;
     }
@@ -123,9 +127,8 @@ bool user_run(const std::wstring &program_path, const std::wstring &folder, cons
         return false;
     }
     start = now_ms();
-    // As with the chooser: once the question is gone, the removal runs without taking messages.
-    if (!answer(question, IDYES) ||
-        !SendMessageTimeoutW(program.window(), WM_NULL, 0, 0, SMTO_NORMAL, WORK_WAIT_MS, &result)) {
+    // As with the chooser: once the question is gone, the removal runs.
+    if (!answer(question, IDYES) || !work_ended(program)) {
         std::printf("the removal did not end\n");
         return false;
     }

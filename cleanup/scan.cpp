@@ -63,8 +63,8 @@ struct Waiting {
 
 // Adds the texts waiting for one list, with room reserved for all of them first. A list takes its
 // files in runs, at each repaint and whenever WAITING_MAX are waiting, never one at a time between
-// the other lists' files: under Wine that leaves the heap full of holes (docs/performance.md, "What a
-// user pays").
+// the other lists' files: under Wine that leaves the heap full of holes (docs/performance.md, "Where
+// the memory goes").
 void add_waiting(ui::Id list, Waiting &waiting) {
     if (waiting.count == 0)
         return;
