@@ -40,7 +40,7 @@ void delete_listed_junk() {
     if (left == 0)
         return;
 
-    HeldView held;
+    HeldView held(HeldPart::junk_list);
     RepaintClock clock = start_clock();
     // Items whose file could not be deleted stay in place, so the list keeps naming what is left.
     for (ui::Id index = 0; index < left;) {
@@ -52,7 +52,7 @@ void delete_listed_junk() {
         }
         if (repaint_due(clock)) {
             show_junk_left(left);
-            held.repaint();
+            held.repaint(clock);
         }
     }
     show_junk_left(left);

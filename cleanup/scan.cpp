@@ -112,7 +112,7 @@ void walk(HeldView &held, bool enable_delete_at_junk) {
             add_waiting(CLASS_VIEWS[row].list, pending);
         if (repaint_due(clock)) {
             show_found(waiting);
-            held.repaint();
+            held.repaint(clock);
         }
     }
     show_found(waiting);

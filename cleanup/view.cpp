@@ -6,6 +6,8 @@
 #include "common/start_layout.h"
 #include "ui/ui.h"
 
+#include <algorithm>
+
 namespace cleanup {
 
 std::wstring status_text(const wchar_t *prefix, Count count) { return prefix + std::to_wstring(count); }
@@ -14,7 +16,11 @@ namespace {
 
 constexpr int RESULTS_WIDTH = 1230;
 constexpr int RESULTS_HEIGHT = 380;
+// Repaints come every 250 ms, or less often where they are slow, so that painting takes at most a
+// twentieth of the time; but never less often than every 2 s, so that the user still sees progress.
 constexpr unsigned long REPAINT_INTERVAL_MS = 250;
+constexpr unsigned long PAINT_SHARE_DIVISOR = 20;
+constexpr unsigned long REPAINT_INTERVAL_MAX_MS = 2000;
 
 const wchar_t *const CHOOSER_PROMPT =
     L"Bitte wählen Sie das Verzeichnis, in welchem Sie Ihre Musikdateien speichern...";
@@ -65,16 +71,19 @@ void create_results_gadgets() {
         ui::create_button(button.id, button.x, BUTTON_Y, BUTTON_WIDTH, BUTTON_HEIGHT, button.text);
 }
 
-void set_view_painting(bool on) {
-    if (on) {
-        for (const List &list : LISTS)
+void set_view_painting(HeldPart part, bool on) {
+    for (const List &list : LISTS) {
+        if (part == HeldPart::junk_list && list.id != ids::LIST_JUNK)
+            continue;
+        if (on)
             ui::resume_gadget_painting(list.id);
-        ui::resume_status_painting(ids::STATUS_BAR);
-    } else {
-        for (const List &list : LISTS)
+        else
             ui::hold_gadget_painting(list.id);
-        ui::hold_status_painting(ids::STATUS_BAR);
     }
+    if (on)
+        ui::resume_status_painting(ids::STATUS_BAR);
+    else
+        ui::hold_status_painting(ids::STATUS_BAR);
 }
 
 } // namespace
@@ -97,32 +106,36 @@ void show_results_view() {
 
 namespace {
 
-void hold_view() { set_view_painting(false); }
+void hold_view(HeldPart part) { set_view_painting(part, false); }
 
-void release_view() {
-    set_view_painting(true);
-    ui::repaint_now(ids::MAIN_WINDOW);
+// The junk list and the status bar keep their place while held, and each invalidates itself whole
+// on resuming: painting what is pending then suffices. A view that was built or resized while held
+// needs the whole window repainted.
+void release_view(HeldPart part) {
+    set_view_painting(part, true);
+    if (part == HeldPart::junk_list)
+        ui::paint_pending(ids::MAIN_WINDOW);
+    else
+        ui::repaint_now(ids::MAIN_WINDOW);
 }
 
 } // namespace
 
-HeldView::HeldView() { hold_view(); }
+HeldView::HeldView(HeldPart part) : part_(part) { hold_view(part_); }
 
-HeldView::~HeldView() { release_view(); }
+HeldView::~HeldView() { release_view(part_); }
 
-void HeldView::repaint() {
-    release_view();
-    hold_view();
+void HeldView::repaint(RepaintClock &clock) {
+    const unsigned long start = GetTickCount();
+    release_view(part_);
+    hold_view(part_);
+    clock.last = GetTickCount();
+    clock.interval = std::min(REPAINT_INTERVAL_MAX_MS,
+                              std::max(REPAINT_INTERVAL_MS, PAINT_SHARE_DIVISOR * (clock.last - start)));
 }
 
-RepaintClock start_clock() { return {GetTickCount()}; }
+RepaintClock start_clock() { return {GetTickCount(), REPAINT_INTERVAL_MS}; }
 
-bool repaint_due(RepaintClock &clock) {
-    unsigned long now = GetTickCount();
-    if (now - clock.last < REPAINT_INTERVAL_MS)
-        return false;
-    clock.last = now;
-    return true;
-}
+bool repaint_due(const RepaintClock &clock) { return GetTickCount() - clock.last >= clock.interval; }
 
 } // namespace cleanup

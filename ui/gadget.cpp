@@ -257,4 +257,9 @@ void repaint_now(Id window) {
                      RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
 }
 
+void paint_pending(Id window) {
+    if (HWND handle = window_handle(window))
+        RedrawWindow(handle, nullptr, nullptr, RDW_ALLCHILDREN | RDW_UPDATENOW);
+}
+
 } // namespace ui

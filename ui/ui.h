@@ -103,12 +103,14 @@ void reserve_items(Id list, Id items);
 // Painting of a gadget or status bar can be held off while it changes a lot and resumed with one
 // repaint. A held list does not watch its mouse; the rule this sets callers stands beside
 // cleanup::HeldView, which keeps it for the program. repaint_now() paints the window and all its
-// children whole, at once, without taking messages; call it once after resuming.
+// children whole, at once, without taking messages; call it once after resuming. paint_pending()
+// paints at once only what is invalid in the window and its children.
 void hold_gadget_painting(Id gadget);
 void resume_gadget_painting(Id gadget);
 void hold_status_painting(Id bar);
 void resume_status_painting(Id bar);
 void repaint_now(Id window);
+void paint_pending(Id window);
 
 // Modal dialogs. Both disable the thread's other visible windows while they are open.
 // message_box() returns the button pressed (ANSWER_*), or 0 when the box cannot be shown.

@@ -215,9 +215,10 @@ TEST_F(CleanupRemoval, EachRepaintShowsTheJunkStillOnDisk) {
     size_t paints = 0;
     std::vector<std::string> wrong;
     SentMessageWatch watch([&](const CWPSTRUCT &sent) {
-        // A millisecond per item removed makes the removal need several repaints on any machine.
+        // A few milliseconds per item removed make the removal need several repaints on any machine,
+        // also where slow repaints (this watch's own checks among them) make them come less often.
         if (sent.hwnd == list && sent.message == LB_DELETESTRING)
-            Sleep(1);
+            Sleep(3);
         if (sent.hwnd != list || sent.message != WM_PAINT)
             return;
         ++paints;
