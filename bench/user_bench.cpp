@@ -5,9 +5,10 @@
 //   krumenfeger_user_bench PROGRAM FOLDER RUNS            the same folder in every run
 //   krumenfeger_user_bench PROGRAM FOLDER RUNS remove     FOLDER1..FOLDERn, each with a twin FOLDERi-bare
 // Prints the median first scan and rescan against the median bare walk of the same folder in this
-// process, the median removal against the bare DeleteFileW loop over the twin's junk files, this
-// process's own peak working set after its first walk, and the program's peak working set with the
-// folder selected in the chooser and after the scan (medians), and the largest at the end of a run.
+// process, the median removal and bare DeleteFileW loop over the twin's junk files with the median of
+// each run's ratio of the two, this process's own peak working set after its first walk, and the program's
+// peak working set with the folder selected in the chooser and after the scan (medians), and the largest at
+// the end of a run.
 #include "bench/measure.h"
 #include "tests/e2e/driver.h"
 #include "tests/e2e/expected.h"
@@ -162,7 +163,8 @@ int wmain(int argc, wchar_t **argv) {
         std::printf("no folder %ls\n", program_folder(1).c_str());
         return 1;
     }
-    std::vector<double> walks, scans, rescans, deletes, removals, chooser_peaks, scanned_peaks, removed_peaks;
+    std::vector<double> walks, scans, rescans, deletes, removals, removal_ratios, chooser_peaks,
+        scanned_peaks, removed_peaks;
     double walk_peak = 0.0;
     Classified expected;
     for (int i = 1; i <= runs; ++i) {
@@ -173,17 +175,27 @@ int wmain(int argc, wchar_t **argv) {
             walk_peak = peak_working_set_mib(GetCurrentProcess());
             expected = classify_folder(program_folder(i));
         }
-        if (remove) {
-            // The bare loop: the twin's junk files deleted in the order the file system lists them.
-            const std::vector<std::wstring> junk = classify_folder(bare_folder(i)).junk;
-            start = now_ms();
-            for (const std::wstring &path : junk)
-                DeleteFileW(path.c_str());
-            deletes.push_back(now_ms() - start);
-        }
+        // The bare loop: the twin's junk files deleted in the order the file system lists them, half
+        // before the program's run and half after it, so that a machine whose speed drifts meanwhile
+        // slows both alike.
+        const std::vector<std::wstring> junk =
+            remove ? classify_folder(bare_folder(i)).junk : std::vector<std::wstring>();
+        const size_t half = junk.size() / 2;
+        start = now_ms();
+        for (size_t file = 0; file < half; ++file)
+            DeleteFileW(junk[file].c_str());
+        double bare_delete_ms = now_ms() - start;
         Run run;
         if (!user_run(program_path, program_folder(i), expected, remove, &run))
             return 1;
+        start = now_ms();
+        for (size_t file = half; file < junk.size(); ++file)
+            DeleteFileW(junk[file].c_str());
+        bare_delete_ms += now_ms() - start;
+        if (remove) {
+            deletes.push_back(bare_delete_ms);
+            removal_ratios.push_back(ratio(run.removal_ms, bare_delete_ms));
+        }
         scans.push_back(run.scan_ms);
         rescans.push_back(run.rescan_ms);
         removals.push_back(run.removal_ms);
@@ -199,7 +211,7 @@ int wmain(int argc, wchar_t **argv) {
         median(scans), ratio(median(scans), walk), median(rescans), ratio(median(rescans), walk));
     if (remove)
         std::printf(" bare_delete_ms=%.1f removal_ms=%.1f removal_ratio=%.2f", median(deletes),
-                    median(removals), ratio(median(removals), median(deletes)));
+                    median(removals), median(removal_ratios));
     std::printf(" walk_peak_mib=%.1f chooser_peak_mib=%.1f scanned_peak_mib=%.1f peak_max_mib=%.1f\n",
                 walk_peak, median(chooser_peaks), median(scanned_peaks),
                 *std::max_element(removed_peaks.begin(), removed_peaks.end()));
