@@ -16,7 +16,7 @@ inline constexpr wchar_t OTHER_STATUS_PREFIX[] = L"Andere Filetypen: ";
 std::wstring status_text(const wchar_t *prefix, Count count);
 
 // Tells, a few times a second, that the user should see the current state; then call
-// HeldView::repaint() after bringing the status texts up to date. Where repaints are slow, as under
+// HeldView::repaint(clock) after bringing the status texts up to date. Where repaints are slow, as under
 // Wine, they come less often, so that painting takes only a small share of the time.
 struct RepaintClock {
     unsigned long last = 0;     // when the last repaint ended, in GetTickCount() time
